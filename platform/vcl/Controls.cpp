@@ -1,0 +1,515 @@
+// Controls and windowed controls.
+#include "Controls.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "Forms.h"
+
+IMPLEMENT_COMPONENT_CLASS(TControl, TComponent)
+IMPLEMENT_COMPONENT_CLASS(TWinControl, TControl)
+IMPLEMENT_COMPONENT_CLASS(TCustomControl, TWinControl)
+IMPLEMENT_COMPONENT_CLASS(TGraphicControl, TControl)
+
+namespace {
+// Window handle → control, the original's window property.
+std::unordered_map<HWND, TWinControl*>& ControlsByHandle() {
+  static std::unordered_map<HWND, TWinControl*> map;
+  return map;
+}
+}  // namespace
+
+TWinControl* FindControl(HWND handle) {
+  auto it = ControlsByHandle().find(handle);
+  return it == ControlsByHandle().end() ? nullptr : it->second;
+}
+
+TShiftState KeyDataToShiftState(int32_t KeyData) {
+  TShiftState s;
+  if (GetKeyState(VK_SHIFT) < 0) s.Include(ssShift);
+  if (GetKeyState(VK_CONTROL) < 0) s.Include(ssCtrl);
+  if (static_cast<uint32_t>(KeyData) & 0x20000000u) s.Include(ssAlt);
+  return s;
+}
+
+TShiftState KeysToShiftState(WORD Keys) {
+  TShiftState s;
+  if (Keys & 0x0004) s.Include(ssShift);
+  if (Keys & 0x0008) s.Include(ssCtrl);
+  if (Keys & 0x0001) s.Include(ssLeft);
+  if (Keys & 0x0002) s.Include(ssRight);
+  if (Keys & 0x0010) s.Include(ssMiddle);
+  if (GetKeyState(VK_MENU) < 0) s.Include(ssAlt);
+  return s;
+}
+
+TCustomForm* GetParentForm(TControl* control) {
+  while (control && control->GetParent()) control = control->GetParent();
+  return As<TCustomForm>(control);
+}
+
+// ---- TControl ------------------------------------------------------------------------------
+
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
+  WindowProc = MethodOf<&TControl::WndProc>(this);
+}
+
+void TControl::Destroy() {
+  if (Application) Application->ControlDestroyed(this);
+  SetParent(nullptr);
+  inherited::Destroy();
+}
+
+void TControl::SetParent(TWinControl* AParent) {
+  if (FParent == AParent) return;
+  if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+  if (FParent) FParent->RemoveControl(this);
+  if (AParent) AParent->InsertControl(this);
+}
+
+void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+  if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+  Invalidate();
+  FLeft = ALeft;
+  FTop = ATop;
+  FWidth = AWidth;
+  FHeight = AHeight;
+  Invalidate();
+}
+
+void TControl::SetVisible(bool v) {
+  if (FVisible == v) return;
+  FVisible = v;
+  Perform(CM_VISIBLECHANGED, v ? 1 : 0, 0);
+  if (FParent) FParent->Invalidate();
+}
+
+void TControl::SetEnabled(bool v) {
+  if (FEnabled == v) return;
+  FEnabled = v;
+  Perform(CM_ENABLEDCHANGED, 0, 0);
+}
+
+void TControl::SetText(const String& s) {
+  if (FText == s) return;
+  FText = s;
+  Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TMessage m;
+  m.Msg = Msg;
+  m.WParam = static_cast<int32_t>(WParam);
+  m.LParam = LParam;
+  m.Result = 0;
+  WindowProc(m);
+  return m.Result;
+}
+
+void TControl::WndProc(TMessage& Message) { Dispatch(Message); }
+
+void TControl::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MOUSEMOVE: {
+      TShiftState shift = KeysToShiftState(static_cast<WORD>(Message.WParam));
+      Integer x = static_cast<int16_t>(Message.LParam & 0xFFFF), y = static_cast<int16_t>((Message.LParam >> 16) & 0xFFFF);
+      TMouseButton btn = (Message.Msg == WM_RBUTTONDOWN || Message.Msg == WM_RBUTTONUP) ? mbRight : mbLeft;
+      if (Message.Msg == WM_MOUSEMOVE) {
+        if (OnMouseMove) OnMouseMove(this, shift, x, y);
+      } else if (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN) {
+        if (OnMouseDown) OnMouseDown(this, btn, shift, x, y);
+      } else {
+        if (OnMouseUp) OnMouseUp(this, btn, shift, x, y);
+        if (Message.Msg == WM_LBUTTONUP && PtInRect(GetClientRect(), {x, y})) Click();
+      }
+      return;
+    }
+    default:
+      DefaultHandler(Message);
+  }
+}
+
+void TControl::DefaultHandler(TMessage&) {}
+
+void TControl::Invalidate() {
+  if (FParent && FVisible) FParent->Invalidate();
+}
+
+void TControl::Click() {
+  if (OnClick) OnClick(this);
+}
+
+TPoint TControl::GetClientOrigin() const {
+  if (!FParent) throw EInvalidOperation(Format("Control '%s' has no parent window", GetName().c_str()));
+  TPoint p = FParent->GetClientOrigin();
+  return {p.X + FLeft, p.Y + FTop};
+}
+
+TPoint TControl::ClientToScreen(TPoint p) const {
+  TPoint o = GetClientOrigin();
+  return {p.X + o.X, p.Y + o.Y};
+}
+
+TPoint TControl::ScreenToClient(TPoint p) const {
+  TPoint o = GetClientOrigin();
+  return {p.X - o.X, p.Y - o.Y};
+}
+
+// ---- TWinControl ---------------------------------------------------------------------------
+
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
+  FObjectInstance = MakeObjectInstance(MethodOf<&TWinControl::MainWndProc>(this));
+  FDefWndProc = DefWindowProcValue();
+}
+
+// Window first (its children's windows go with it), then the child controls whatever their
+// owner, each detached silently, then the owned components.
+void TWinControl::Destroy() {
+  MarkDestroying();
+  if (HandleAllocated()) DestroyHandle();
+  while (!FWinControls.empty() || !FControls.empty()) {
+    TControl* c;
+    if (!FWinControls.empty()) {
+      c = FWinControls.back();
+      FWinControls.pop_back();
+    } else {
+      c = FControls.back();
+      FControls.pop_back();
+    }
+    c->FParent = nullptr;
+    c->Free();
+  }
+  FreeObjectInstance(FObjectInstance);
+  FObjectInstance = nullptr;
+  inherited::Destroy();
+}
+
+TControl* TWinControl::GetControl(Integer index) const {
+  if (index < 0 || index >= GetControlCount()) TList::Error("List index out of bounds (%d)", index);
+  size_t i = static_cast<size_t>(index);
+  if (i < FControls.size()) return FControls[i];
+  return FWinControls[i - FControls.size()];
+}
+
+bool TWinControl::ContainsControl(const TControl* c) const {
+  for (const TControl* p = c; p; p = p->GetParent())
+    if (p == this) return true;
+  return false;
+}
+
+void TWinControl::InsertControl(TControl* c) {
+  if (auto* wc = As<TWinControl>(c))
+    FWinControls.push_back(wc);
+  else
+    FControls.push_back(c);
+  c->FParent = this;
+  if (auto* wc = As<TWinControl>(c)) {
+    // A windowed child gets its window as soon as the parent has one.
+    if (HandleAllocated() && !Destroying()) wc->HandleNeeded();
+  } else if (HandleAllocated()) {
+    Invalidate();
+  }
+}
+
+void TWinControl::RemoveControl(TControl* c) {
+  if (auto* wc = As<TWinControl>(c)) {
+    if (wc->HandleAllocated()) wc->DestroyHandle();
+    FWinControls.erase(std::remove(FWinControls.begin(), FWinControls.end(), wc), FWinControls.end());
+  } else {
+    FControls.erase(std::remove(FControls.begin(), FControls.end(), c), FControls.end());
+    if (HandleAllocated()) Invalidate();
+  }
+  c->FParent = nullptr;
+}
+
+HWND TWinControl::GetHandle() {
+  HandleNeeded();
+  return FHandle;
+}
+
+void TWinControl::HandleNeeded() {
+  if (FHandle) return;
+  if (FParent) FParent->HandleNeeded();
+  if (!FHandle) CreateWnd();
+}
+
+void TWinControl::CreateParams(TCreateParams& Params) {
+  Params.WinClassName = ClassName();
+  Params.Caption = FText;
+  Params.Style = WS_CHILD | WS_CLIPSIBLINGS;
+  if (FVisible) Params.Style |= WS_VISIBLE;
+  if (!FEnabled) Params.Style |= WS_DISABLED;
+  Params.Bounds = GetBoundsRect();
+  Params.WndParent = FParent ? FParent->GetHandle() : 0;
+}
+
+void TWinControl::CreateWnd() {
+  TCreateParams params;
+  CreateParams(params);
+  if ((params.Style & WS_CHILD) && !params.WndParent)
+    throw EInvalidOperation(Format("Control '%s' has no parent window", GetName().c_str()));
+  TCreateWindowParams wp;
+  wp.ClassName = params.WinClassName;
+  wp.WindowName = params.Caption;
+  wp.Style = params.Style;
+  wp.ExStyle = params.ExStyle;
+  wp.Bounds = params.Bounds;
+  if (params.Style & WS_CHILD)
+    wp.Parent = params.WndParent;
+  else
+    wp.Owner = params.WndParent;
+  wp.WndProc = FObjectInstance;
+  HWND h = CreateWindowEx(wp);
+  if (!h) throw EOutOfResources("Error creating window");
+  FHandle = h;
+  ControlsByHandle()[h] = this;
+  for (TWinControl* c : FWinControls) c->HandleNeeded();
+}
+
+void TWinControl::DestroyHandle() {
+  if (!FHandle) return;
+  for (TWinControl* c : FWinControls) c->DestroyHandle();
+  DestroyWnd();
+}
+
+void TWinControl::DestroyWnd() {
+  if (FHandle) DestroyWindow(FHandle);
+  // WM_NCDESTROY cleared the handle unless the window procedure was replaced and the
+  // message never reached us.
+  if (FHandle) {
+    ControlsByHandle().erase(FHandle);
+    FHandle = 0;
+  }
+}
+
+void TWinControl::RecreateWnd() {
+  if (!FHandle) return;
+  DestroyHandle();
+  HandleNeeded();
+}
+
+void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+  if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+  FLeft = ALeft;
+  FTop = ATop;
+  FWidth = AWidth;
+  FHeight = AHeight;
+  if (FHandle) MoveWindow(FHandle, ALeft, ATop, AWidth, AHeight, TRUE);
+}
+
+void TWinControl::SetVisible(bool v) {
+  if (FVisible == v) return;
+  TControl::SetVisible(v);
+  if (FHandle) ShowWindow(FHandle, v ? SW_SHOW : SW_HIDE);
+}
+
+void TWinControl::SetText(const String& s) {
+  if (FText == s) return;
+  if (FHandle) SetWindowText(FHandle, s);
+  TControl::SetText(s);
+}
+
+TPoint TWinControl::GetClientOrigin() const {
+  TPoint p{0, 0};
+  ::ClientToScreen(const_cast<TWinControl*>(this)->GetHandle(), &p);
+  return p;
+}
+
+void TWinControl::Invalidate() {
+  if (FHandle) InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TWinControl::Update() {
+  if (FHandle) UpdateWindow(FHandle);
+}
+
+void TWinControl::SetFocus() {
+  TCustomForm* form = GetParentForm(this);
+  if (form && form != this) {
+    form->SetActiveControl(this);
+    if (!form->GetActive()) {
+      form->SetFocus();
+      return;
+    }
+  }
+  ::SetFocus(GetHandle());
+}
+
+bool TWinControl::Focused() const { return FHandle != 0 && ::GetFocus() == FHandle; }
+
+bool TWinControl::CanFocus() const {
+  for (const TControl* c = this; c; c = c->GetParent())
+    if (!c->GetVisible() || !c->GetEnabled()) return false;
+  return true;
+}
+
+void TWinControl::MainWndProc(TMessage& Message) {
+  try {
+    WindowProc(Message);
+  } catch (...) {
+    if (Application) Application->HandleException(this);
+  }
+}
+
+void TWinControl::WndProc(TMessage& Message) { TControl::WndProc(Message); }
+
+void TWinControl::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_NCDESTROY:
+      DefaultHandler(Message);
+      if (FHandle) ControlsByHandle().erase(FHandle);
+      FHandle = 0;
+      return;
+    case CN_KEYDOWN:
+    case CN_KEYUP:
+    case CN_CHAR:
+    case CN_SYSKEYDOWN:
+    case CN_SYSCHAR:
+      // Dialog keys: a form that handles the key (Enter, Escape on its buttons) eats it.
+      Message.Result = 0;
+      if (Message.Msg == CN_KEYDOWN) {
+        TCustomForm* form = GetParentForm(this);
+        WORD key = static_cast<WORD>(Message.WParam);
+        if (form && form != this && (key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB) &&
+            Perform(CM_WANTSPECIALKEY, key, 0) == 0 &&
+            form->Perform(CM_DIALOGKEY, key, Message.LParam) != 0)
+          Message.Result = 1;
+      }
+      return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (!DoKeyDown(Message)) DefaultHandler(Message);
+      return;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      if (!DoKeyUp(Message)) DefaultHandler(Message);
+      return;
+    case WM_CHAR:
+      if (!DoKeyPress(Message)) DefaultHandler(Message);
+      return;
+    case WM_SETFOCUS: {
+      if (TCustomForm* form = GetParentForm(this)) form->SetFocusedControl(this);
+      DoEnter();
+      DefaultHandler(Message);
+      return;
+    }
+    case WM_KILLFOCUS:
+      DoExit();
+      DefaultHandler(Message);
+      return;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MOUSEMOVE: {
+      TShiftState shift = KeysToShiftState(static_cast<WORD>(Message.WParam));
+      Integer x = static_cast<int16_t>(Message.LParam & 0xFFFF), y = static_cast<int16_t>((Message.LParam >> 16) & 0xFFFF);
+      TMouseButton btn = (Message.Msg == WM_RBUTTONDOWN || Message.Msg == WM_RBUTTONUP) ? mbRight : mbLeft;
+      if (Message.Msg == WM_MOUSEMOVE)
+        MouseMove(shift, x, y);
+      else if (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN)
+        MouseDown(btn, shift, x, y);
+      else {
+        MouseUp(btn, shift, x, y);
+        if (Message.Msg == WM_LBUTTONUP && PtInRect(GetClientRect(), {x, y})) Click();
+      }
+      return;
+    }
+    case WM_SIZE:
+      FWidth = Message.LParam & 0xFFFF;
+      FHeight = (Message.LParam >> 16) & 0xFFFF;
+      DefaultHandler(Message);
+      return;
+    default:
+      TControl::Dispatch(Message);
+  }
+}
+
+void TWinControl::DefaultHandler(TMessage& Message) {
+  if (FHandle)
+    Message.Result = CallWindowProc(FDefWndProc, FHandle, Message.Msg, static_cast<WPARAM>(Message.WParam), Message.LParam);
+}
+
+bool TWinControl::DoKeyDown(TMessage& Message) {
+  Word key = static_cast<Word>(Message.WParam);
+  KeyDown(key, KeyDataToShiftState(Message.LParam));
+  if (key == 0) return true;
+  Message.WParam = key;
+  return false;
+}
+
+bool TWinControl::DoKeyUp(TMessage& Message) {
+  Word key = static_cast<Word>(Message.WParam);
+  KeyUp(key, KeyDataToShiftState(Message.LParam));
+  if (key == 0) return true;
+  Message.WParam = key;
+  return false;
+}
+
+bool TWinControl::DoKeyPress(TMessage& Message) {
+  char key = static_cast<char>(Message.WParam);
+  KeyPress(key);
+  if (key == 0) return true;
+  Message.WParam = static_cast<unsigned char>(key);
+  return false;
+}
+
+void TWinControl::KeyDown(Word& Key, TShiftState Shift) {
+  if (OnKeyDown) OnKeyDown(this, Key, Shift);
+}
+void TWinControl::KeyUp(Word& Key, TShiftState Shift) {
+  if (OnKeyUp) OnKeyUp(this, Key, Shift);
+}
+void TWinControl::KeyPress(char& Key) {
+  if (OnKeyPress) OnKeyPress(this, Key);
+}
+void TWinControl::DoEnter() {
+  if (OnEnter) OnEnter(this);
+}
+void TWinControl::DoExit() {
+  if (OnExit) OnExit(this);
+}
+void TWinControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+}
+void TWinControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+}
+void TWinControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+}
+
+// ---- TCustomControl ------------------------------------------------------------------------
+
+TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {
+  FCanvas = new TControlCanvas();
+  FCanvas->SetControl(this);
+}
+
+void TCustomControl::Destroy() {
+  FreeAndNil(FCanvas);
+  inherited::Destroy();
+}
+
+void TCustomControl::Dispatch(TMessage& Message) {
+  if (Message.Msg != WM_PAINT) {
+    TWinControl::Dispatch(Message);
+    return;
+  }
+  HDC dc = GetDC(FHandle);
+  FCanvas->SetHandle(dc);
+  try {
+    Paint();
+  } catch (...) {
+    FCanvas->SetHandle(0);
+    ReleaseDC(FHandle, dc);
+    throw;
+  }
+  FCanvas->SetHandle(0);
+  ReleaseDC(FHandle, dc);
+  ValidateRect(FHandle, nullptr);
+}

@@ -1,0 +1,198 @@
+// Controls: parent/child links, windows created on demand, the object-bound window
+// procedure dispatching to message handlers, key events, and the original destruction order.
+#pragma once
+
+#include "Classes.h"
+#include "Graphics.h"
+
+class TWinControl;
+class TCustomForm;
+
+enum TShiftStateItem : uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = TSet<TShiftStateItem>;
+
+// Shift and Ctrl from the key state as the queue last handed out; Alt from bit 29 of the
+// key data.
+TShiftState KeyDataToShiftState(int32_t KeyData);
+TShiftState KeysToShiftState(WORD Keys);
+
+using TModalResult = Integer;
+constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5;
+constexpr TModalResult mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
+
+enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+using TKeyEvent = TMethod<void(TObject* Sender, Word& Key, TShiftState Shift)>;
+using TKeyPressEvent = TMethod<void(TObject* Sender, char& Key)>;
+enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
+using TMouseEvent = TMethod<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)>;
+using TMouseMoveEvent = TMethod<void(TObject* Sender, TShiftState Shift, Integer X, Integer Y)>;
+
+class TControl : public TComponent {
+  DECLARE_CLASS(TControl, TComponent)
+ public:
+  explicit TControl(TComponent* AOwner);
+  void Destroy() override;
+
+  TWinControl* GetParent() const { return FParent; }
+  virtual void SetParent(TWinControl* AParent);
+
+  Integer GetLeft() const { return FLeft; }
+  Integer GetTop() const { return FTop; }
+  Integer GetWidth() const { return FWidth; }
+  Integer GetHeight() const { return FHeight; }
+  TRect GetBoundsRect() const { return {FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
+  virtual void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight);
+  void SetLeft(Integer v) { SetBounds(v, FTop, FWidth, FHeight); }
+  void SetTop(Integer v) { SetBounds(FLeft, v, FWidth, FHeight); }
+  void SetWidth(Integer v) { SetBounds(FLeft, FTop, v, FHeight); }
+  void SetHeight(Integer v) { SetBounds(FLeft, FTop, FWidth, v); }
+  virtual TRect GetClientRect() const { return {0, 0, FWidth, FHeight}; }
+  TAlign GetAlign() const { return FAlign; }
+  void SetAlign(TAlign a) { FAlign = a; }
+
+  bool GetVisible() const { return FVisible; }
+  virtual void SetVisible(bool v);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  bool GetEnabled() const { return FEnabled; }
+  virtual void SetEnabled(bool v);
+  const String& GetCaption() const { return FText; }
+  void SetCaption(const String& s) { SetText(s); }
+  const String& GetText() const { return FText; }
+  virtual void SetText(const String& s);
+  String GetHint() const { return FHint; }
+  void SetHint(const String& s) { FHint = s; }
+
+  // The window procedure of the control's messages: WndProc unless someone replaced it.
+  TWndMethod WindowProc;
+  LRESULT Perform(UINT Msg, WPARAM WParam, LPARAM LParam);
+  virtual void WndProc(TMessage& Message);
+  // Message handlers by number; unhandled messages reach DefaultHandler.
+  virtual void Dispatch(TMessage& Message);
+  virtual void DefaultHandler(TMessage& Message);
+
+  virtual void Invalidate();
+  virtual void Click();
+  TPoint ClientToScreen(TPoint p) const;
+  TPoint ScreenToClient(TPoint p) const;
+  virtual TPoint GetClientOrigin() const;
+
+  TNotifyEvent OnClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+
+ protected:
+  TWinControl* FParent = nullptr;
+  Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+  TAlign FAlign = alNone;
+  bool FVisible = true;
+  bool FEnabled = true;
+  String FText;
+  String FHint;
+
+  friend class TWinControl;
+};
+
+class TWinControl : public TControl {
+  DECLARE_CLASS(TWinControl, TControl)
+ public:
+  explicit TWinControl(TComponent* AOwner);
+  void Destroy() override;
+
+  // Creates the window (and its parents' windows, top down) when there is none yet.
+  HWND GetHandle();
+  bool HandleAllocated() const { return FHandle != 0; }
+  void HandleNeeded();
+  void DestroyHandle();
+  void RecreateWnd();
+
+  Integer GetControlCount() const { return static_cast<Integer>(FControls.size() + FWinControls.size()); }
+  // Graphic controls first, then windowed ones, each in insertion order.
+  TControl* GetControl(Integer index) const;
+  void InsertControl(TControl* c);
+  void RemoveControl(TControl* c);
+  bool ContainsControl(const TControl* c) const;
+
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  void SetVisible(bool v) override;
+  void SetText(const String& s) override;
+  TPoint GetClientOrigin() const override;
+  void Invalidate() override;
+  void Update();
+  void Repaint() { Invalidate(); Update(); }
+
+  virtual void SetFocus();
+  bool Focused() const;
+  virtual bool CanFocus() const;
+  Integer TabOrder = 0;
+  bool TabStop = false;
+
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+
+ protected:
+  struct TCreateParams {
+    String WinClassName;
+    String Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    TRect Bounds;
+    HWND WndParent = 0;
+  };
+  virtual void CreateParams(TCreateParams& Params);
+  virtual void CreateWnd();
+  virtual void DestroyWnd();
+  void MainWndProc(TMessage& Message);
+
+  virtual bool DoKeyDown(TMessage& Message);
+  virtual bool DoKeyUp(TMessage& Message);
+  virtual bool DoKeyPress(TMessage& Message);
+  virtual void KeyDown(Word& Key, TShiftState Shift);
+  virtual void KeyUp(Word& Key, TShiftState Shift);
+  virtual void KeyPress(char& Key);
+  virtual void DoEnter();
+  virtual void DoExit();
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
+
+  HWND FHandle = 0;
+  WNDPROC FObjectInstance = nullptr;
+  WNDPROC FDefWndProc = nullptr;
+  std::vector<TControl*> FControls;     // graphic children
+  std::vector<TWinControl*> FWinControls;  // windowed children
+};
+
+// A windowed control that paints itself on its canvas.
+class TCustomControl : public TWinControl {
+  DECLARE_CLASS(TCustomControl, TWinControl)
+ public:
+  explicit TCustomControl(TComponent* AOwner);
+  void Destroy() override;
+  TCanvas* GetCanvas() const { return FCanvas; }
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  virtual void Paint() {}
+  TControlCanvas* FCanvas = nullptr;
+};
+
+// A control without a window of its own, drawn on its parent.
+class TGraphicControl : public TControl {
+  DECLARE_CLASS(TGraphicControl, TControl)
+ public:
+  explicit TGraphicControl(TComponent* AOwner) : TControl(AOwner) {}
+};
+
+TCustomForm* GetParentForm(TControl* control);
+// The control whose window this is, or null.
+TWinControl* FindControl(HWND handle);

@@ -1,0 +1,389 @@
+// Forms, the screen and the application.
+#include "Forms.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <thread>
+
+#include "Menus.h"
+
+IMPLEMENT_COMPONENT_CLASS(TCustomForm, TWinControl)
+IMPLEMENT_COMPONENT_CLASS(TForm, TCustomForm)
+IMPLEMENT_COMPONENT_CLASS(TScreen, TComponent)
+IMPLEMENT_COMPONENT_CLASS(TApplication, TComponent)
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+
+// ---- TCustomForm ---------------------------------------------------------------------------
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
+  FVisible = false;
+  FWidth = 320;
+  FHeight = 240;
+  if (Screen) Screen->AddForm(this);
+}
+
+void TCustomForm::Destroy() {
+  MarkDestroying();
+  if (OnDestroy) OnDestroy(this);
+  if (Screen) Screen->RemoveForm(this);
+  inherited::Destroy();
+}
+
+void TCustomForm::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.Style = WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN | (FVisible ? WS_VISIBLE : 0);
+  Params.WndParent = Application ? Application->GetHandle() : 0;
+}
+
+void TCustomForm::SetVisible(bool v) {
+  if (FVisible == v) return;
+  if (v) {
+    HandleNeeded();
+    FVisible = true;
+    ShowWindow(FHandle, SW_SHOW);
+    if (OnShow) OnShow(this);
+    SetFocus();
+  } else {
+    FVisible = false;
+    if (FHandle) ShowWindow(FHandle, SW_HIDE);
+    if (FActive && FHandle) SetActiveWindow(0);
+    if (OnHide) OnHide(this);
+  }
+}
+
+void TCustomForm::SetFocus() {
+  if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  HWND h = GetHandle();
+  SetActiveWindow(h);
+  if (FActiveControl && FActiveControl->HandleAllocated() && FActiveControl->CanFocus())
+    ::SetFocus(FActiveControl->GetHandle());
+  else if (::GetFocus() == 0 || !ContainsControl(FindControl(::GetFocus())))
+    ::SetFocus(h);
+}
+
+void TCustomForm::SetActiveControl(TWinControl* c) {
+  if (FActiveControl == c) return;
+  FActiveControl = c;
+  if (c) c->FreeNotification(this);
+  if (FActive && c && c->CanFocus()) ::SetFocus(c->GetHandle());
+}
+
+void TCustomForm::SetFocusedControl(TWinControl* c) {
+  if (c != this && c) {
+    FActiveControl = c;
+    c->FreeNotification(this);
+  }
+  if (Screen) Screen->SetFocusedForm(this, c);
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation == opRemove) {
+    if (AComponent == FActiveControl) FActiveControl = nullptr;
+    if (AComponent == FMenu) FMenu = nullptr;
+  }
+}
+
+bool TCustomForm::CloseQuery() {
+  bool can = true;
+  if (OnCloseQuery) OnCloseQuery(this, can);
+  return can;
+}
+
+void TCustomForm::DoClose(TCloseAction& Action) {
+  if (OnClose) OnClose(this, Action);
+}
+
+void TCustomForm::Close() {
+  if (FModal) {
+    FModalResult = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action = caHide;
+  DoClose(action);
+  if (action == caHide)
+    Hide();
+  else if (action == caFree)
+    Release();
+}
+
+void TCustomForm::Release() { PostMessage(GetHandle(), CM_RELEASE, 0, 0); }
+
+namespace {
+std::function<void(TCustomForm&)>& ModalHandler() {
+  static std::function<void(TCustomForm&)> handler;
+  return handler;
+}
+}  // namespace
+
+void SetModalHandler(std::function<void(TCustomForm&)> handler) { ModalHandler() = std::move(handler); }
+
+TModalResult TCustomForm::ShowModal() {
+  if (FVisible || !FEnabled || FModal) throw EInvalidOperation("Cannot make a visible window modal");
+  HWND previous = GetActiveWindow();
+  FModal = true;
+  FModalResult = mrNone;
+  Show();
+  // The queue never blocks: when it runs dry the modal handler (a test's or the host's
+  // answerer) acts for the user; with no handler, or none that acts, the dialog is cancelled
+  // rather than hanging.
+  int idle = 0;
+  while (FModalResult == mrNone) {
+    MSG msg;
+    if (Application->ProcessMessage(msg)) {
+      idle = 0;
+    } else if (ModalHandler() && idle < 100) {
+      ++idle;
+      ModalHandler()(*this);
+    } else {
+      if (!ModalHandler()) std::fprintf(stderr, "brisk: modal dialog \"%s\" has no one to answer it; cancelled\n", FText.c_str());
+      FModalResult = mrCancel;
+    }
+    if (Application->GetTerminated()) FModalResult = mrCancel;
+    if (FModalResult != mrNone) {
+      bool can = CloseQuery();
+      TCloseAction action = caHide;
+      if (can) DoClose(action);
+      if (!can || action == caNone) FModalResult = mrNone;
+    }
+  }
+  FModal = false;
+  Hide();
+  if (previous && IsWindow(previous)) SetActiveWindow(previous);
+  return FModalResult;
+}
+
+void TCustomForm::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_ACTIVATE:
+      FActive = (Message.WParam & 0xFFFF) != WA_INACTIVE;
+      if (FActive) {
+        if (Screen) Screen->SetFocusedForm(this, FActiveControl);
+        if (OnActivate) OnActivate(this);
+      } else if (OnDeactivate) {
+        OnDeactivate(this);
+      }
+      return;
+    case WM_CLOSE:
+      Close();
+      return;
+    case CM_RELEASE:
+      Free();
+      return;
+    default:
+      TWinControl::Dispatch(Message);
+  }
+}
+
+// ---- TScreen -------------------------------------------------------------------------------
+
+TForm* TScreen::GetForm(Integer index) const {
+  if (index < 0 || index >= GetFormCount()) TList::Error("List index out of bounds (%d)", index);
+  return As<TForm>(FForms[static_cast<size_t>(index)]);
+}
+
+TCustomForm* TScreen::GetCustomForm(Integer index) const {
+  if (index < 0 || index >= GetCustomFormCount()) TList::Error("List index out of bounds (%d)", index);
+  return FForms[static_cast<size_t>(index)];
+}
+
+void TScreen::AddForm(TCustomForm* form) { FForms.push_back(form); }
+
+void TScreen::RemoveForm(TCustomForm* form) {
+  FForms.erase(std::remove(FForms.begin(), FForms.end(), form), FForms.end());
+}
+
+void TScreen::SetFocusedForm(TCustomForm* form, TWinControl* control) {
+  auto it = std::find(FForms.begin(), FForms.end(), form);
+  if (it != FForms.end()) {
+    FForms.erase(it);
+    FForms.insert(FForms.begin(), form);  // Forms[0] is the most recently activated form
+  }
+  FActiveCustomForm = form;
+  FActiveForm = As<TForm>(form);
+  FActiveControl = control;
+  UpdateLastActive();
+}
+
+void TScreen::ControlDestroyed(TControl* control) {
+  bool changed = false;
+  if (FActiveControl == control) FActiveControl = nullptr, changed = true;
+  if (FActiveCustomForm == control) {
+    FActiveCustomForm = nullptr;
+    FActiveForm = nullptr;
+    changed = true;
+  }
+  if (FLastActiveControl == control) FLastActiveControl = nullptr;
+  if (FLastActiveCustomForm == control) {
+    FLastActiveCustomForm = nullptr;
+    changed = true;
+  }
+  if (changed) UpdateLastActive();
+}
+
+void TScreen::UpdateLastActive() {
+  if (FLastActiveCustomForm != FActiveCustomForm) {
+    FLastActiveCustomForm = FActiveCustomForm;
+    if (OnActiveFormChange) OnActiveFormChange(this);
+  }
+  if (FLastActiveControl != FActiveControl) {
+    FLastActiveControl = FActiveControl;
+    if (OnActiveControlChange) OnActiveControlChange(this);
+  }
+}
+
+// ---- TApplication --------------------------------------------------------------------------
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
+  FObjectInstance = MakeObjectInstance(MethodOf<&TApplication::WndProc>(this));
+  TCreateWindowParams p;
+  p.ClassName = "TApplication";
+  p.WindowName = Title;
+  p.Style = WS_POPUP | WS_CAPTION;
+  p.WndProc = FObjectInstance;
+  FHandle = CreateWindowEx(p);
+  FActive = GetApplicationActive();
+}
+
+void TApplication::Destroy() {
+  MarkDestroying();
+  DestroyComponents();
+  if (FHandle) DestroyWindow(FHandle);
+  FHandle = 0;
+  FreeObjectInstance(FObjectInstance);
+  FObjectInstance = nullptr;
+  inherited::Destroy();
+}
+
+void TApplication::WndProc(TMessage& Message) {
+  try {
+    switch (Message.Msg) {
+      case WM_ACTIVATEAPP:
+        // The events come from posted messages: they run on a later pass of the loop.
+        FActive = Message.WParam != 0;
+        PostMessage(FHandle, FActive ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
+        return;
+      case CM_ACTIVATE:
+        if (OnActivate) OnActivate(this);
+        return;
+      case CM_DEACTIVATE:
+        if (OnDeactivate) OnDeactivate(this);
+        return;
+      default:
+        Message.Result = DefWindowProc(FHandle, Message.Msg, static_cast<WPARAM>(Message.WParam), Message.LParam);
+    }
+  } catch (...) {
+    HandleException(this);
+  }
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+bool TApplication::IsKeyMsg(MSG& Msg) {
+  if (Msg.message < WM_KEYFIRST || Msg.message > WM_KEYLAST) return false;
+  HWND target = GetCapture();
+  if (!target) {
+    target = Msg.hwnd;
+    for (HWND h = target; h; h = GetParent(h)) {
+      if (FindControl(h)) {
+        target = h;
+        break;
+      }
+    }
+  }
+  if (!target) return false;
+  return SendMessage(target, CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
+}
+
+bool TApplication::ProcessMessage(MSG& Msg) {
+  if (!PeekMessage(&Msg, 0, 0, 0, PM_REMOVE)) return false;
+  if (Msg.message == WM_QUIT) {
+    FTerminated = true;
+    return true;
+  }
+  bool handled = false;
+  if (OnMessage) OnMessage(Msg, handled);
+  if (!handled && !IsKeyMsg(Msg)) {
+    TranslateMessage(&Msg);
+    DispatchMessage(&Msg);
+  }
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (ProcessMessage(msg)) {
+  }
+}
+
+void TApplication::HandleMessage() {
+  MSG msg;
+  if (!ProcessMessage(msg)) {
+    bool done = true;
+    if (OnIdle) OnIdle(this, done);
+  }
+}
+
+void TApplication::Run() {
+  while (!FTerminated) {
+    MSG msg;
+    if (!ProcessMessage(msg)) {
+      bool done = true;
+      if (OnIdle) OnIdle(this, done);
+      if (done && GetQueueLength() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+}
+
+void TApplication::HandleException(TObject*) {
+  std::exception_ptr ep = std::current_exception();
+  if (!ep) return;
+  try {
+    std::rethrow_exception(ep);
+  } catch (const EAbort&) {
+    // The silent exception is never reported.
+  } catch (const Exception& e) {
+    if (OnException)
+      OnException(this, e);
+    else
+      ShowException(e);
+  } catch (const std::exception& e) {
+    ShowException(Exception(e.what()));
+  } catch (...) {
+    ShowException(Exception("Unknown exception"));
+  }
+}
+
+void TApplication::ShowException(const Exception& E) {
+  FLastExceptionMessage = E.Message;
+  std::fprintf(stderr, "brisk: %s\n", E.Message.c_str());
+}
+
+void TApplication::ControlDestroyed(TControl* control) {
+  if (FMainForm == control) FMainForm = nullptr;
+  if (Screen) Screen->ControlDestroyed(control);
+}
+
+void InitApplication() {
+  DoneApplication();
+  ResetWindowManager();
+  Screen = new TScreen(nullptr);
+  Application = new TApplication(nullptr);
+}
+
+void DoneApplication() {
+  if (Application) {
+    TApplication* app = Application;
+    app->Free();
+    Application = nullptr;
+  }
+  if (Screen) {
+    TScreen* s = Screen;
+    Screen = nullptr;
+    s->Free();
+  }
+}

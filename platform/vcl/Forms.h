@@ -1,0 +1,154 @@
+// Forms, the screen and the application: form lists and the active form, application
+// activation, the message loop with its key routing, the modal loop.
+#pragma once
+
+#include "Controls.h"
+
+class TMainMenu;
+
+enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
+using TCloseEvent = TMethod<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = TMethod<void(TObject* Sender, bool& CanClose)>;
+
+class TCustomForm : public TWinControl {
+  DECLARE_CLASS(TCustomForm, TWinControl)
+ public:
+  explicit TCustomForm(TComponent* AOwner);
+  void Destroy() override;
+
+  void SetVisible(bool v) override;
+  void SetFocus() override;
+  bool CanFocus() const override { return GetVisible() && GetEnabled(); }
+  void Close();
+  void Release();  // frees the form from the message loop, after the current message
+  TModalResult ShowModal();
+  TModalResult GetModalResult() const { return FModalResult; }
+  void SetModalResult(TModalResult r) { FModalResult = r; }
+  bool GetActive() const { return FActive; }
+  TWinControl* GetActiveControl() const { return FActiveControl; }
+  void SetActiveControl(TWinControl* c);
+  // Called when a control of this form gets the focus.
+  void SetFocusedControl(TWinControl* c);
+  TMainMenu* GetMenu() const { return FMenu; }
+  void SetMenu(TMainMenu* m) { FMenu = m; }
+  bool GetModal() const { return FModal; }
+
+  void Dispatch(TMessage& Message) override;
+
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+  TNotifyEvent OnDestroy;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  virtual bool CloseQuery();
+  virtual void DoClose(TCloseAction& Action);
+
+  TModalResult FModalResult = mrNone;
+  bool FActive = false;
+  bool FModal = false;
+  TWinControl* FActiveControl = nullptr;
+  TMainMenu* FMenu = nullptr;
+};
+
+class TForm : public TCustomForm {
+  DECLARE_CLASS(TForm, TCustomForm)
+ public:
+  explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
+};
+
+class TScreen : public TComponent {
+  DECLARE_CLASS(TScreen, TComponent)
+ public:
+  explicit TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+  Integer GetFormCount() const { return static_cast<Integer>(FForms.size()); }
+  TForm* GetForm(Integer index) const;  // Forms[]: the most recently activated first
+  Integer GetCustomFormCount() const { return static_cast<Integer>(FForms.size()); }
+  TCustomForm* GetCustomForm(Integer index) const;
+  TForm* GetActiveForm() const { return FActiveForm; }
+  TCustomForm* GetActiveCustomForm() const { return FActiveCustomForm; }
+  TWinControl* GetActiveControl() const { return FActiveControl; }
+
+  TNotifyEvent OnActiveFormChange;
+  TNotifyEvent OnActiveControlChange;
+
+  // Bookkeeping called by forms and controls.
+  void AddForm(TCustomForm* form);
+  void RemoveForm(TCustomForm* form);
+  void SetFocusedForm(TCustomForm* form, TWinControl* control);
+  void ControlDestroyed(TControl* control);
+
+ private:
+  void UpdateLastActive();
+  std::vector<TCustomForm*> FForms;
+  TForm* FActiveForm = nullptr;
+  TCustomForm* FActiveCustomForm = nullptr;
+  TWinControl* FActiveControl = nullptr;
+  TCustomForm* FLastActiveCustomForm = nullptr;
+  TWinControl* FLastActiveControl = nullptr;
+};
+
+using TMessageEvent = TMethod<void(MSG& Msg, bool& Handled)>;
+using TExceptionEvent = TMethod<void(TObject* Sender, const Exception& E)>;
+using TIdleEvent = TMethod<void(TObject* Sender, bool& Done)>;
+
+// The application: owner of application-wide components, the message loop, activation.
+class TApplication : public TComponent {
+  DECLARE_CLASS(TApplication, TComponent)
+ public:
+  explicit TApplication(TComponent* AOwner);
+  void Destroy() override;
+
+  HWND GetHandle() const { return FHandle; }
+  TForm* GetMainForm() const { return FMainForm; }
+  void SetMainForm(TForm* f) { FMainForm = f; }
+  bool GetTerminated() const { return FTerminated; }
+  bool GetActive() const { return FActive; }
+  String Title;
+
+  void Terminate();
+  bool ProcessMessage(MSG& Msg);
+  void ProcessMessages();
+  void HandleMessage();
+  void Run();
+  // Reports an exception that reached the message loop: OnException, else a message box.
+  void HandleException(TObject* Sender);
+  void ShowException(const Exception& E);
+  // The text of the last exception the loop reported (for tests and the host).
+  const String& GetLastExceptionMessage() const { return FLastExceptionMessage; }
+  void ControlDestroyed(TControl* control);
+
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TMessageEvent OnMessage;
+  TExceptionEvent OnException;
+  TIdleEvent OnIdle;
+
+ private:
+  bool IsKeyMsg(MSG& Msg);
+  static LRESULT AppWndProc(HWND, UINT, WPARAM, LPARAM);
+  void WndProc(TMessage& Message);
+  HWND FHandle = 0;
+  WNDPROC FObjectInstance = nullptr;
+  TForm* FMainForm = nullptr;
+  bool FTerminated = false;
+  bool FActive = false;
+  String FLastExceptionMessage;
+};
+
+// The answerer of modal forms: called whenever a modal loop finds the queue empty, it acts
+// for the user (clicks a button, sets ModalResult). Tests and the host set it.
+void SetModalHandler(std::function<void(TCustomForm&)> handler);
+
+extern TApplication* Application;
+extern TScreen* Screen;
+
+// Creates the process's Application and Screen on a fresh window manager; DoneApplication
+// frees them again (Application's components first), as the IDE does at exit.
+void InitApplication();
+void DoneApplication();

@@ -1,0 +1,5 @@
+// Canvases.
+#include "Graphics.h"
+
+IMPLEMENT_CLASS(TCanvas, TPersistent)
+IMPLEMENT_CLASS(TControlCanvas, TCanvas)

@@ -1,0 +1,217 @@
+// The class library's root: basic types, TObject with Free/Destroy, class descriptors
+// (metaclasses with published properties), method pointers and small bit sets.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+using Integer = int32_t;
+using Cardinal = uint32_t;
+using Word = uint16_t;
+using Byte = uint8_t;
+using Boolean = bool;
+using LongInt = int32_t;
+using Int64 = int64_t;
+using String = std::string;
+
+class TObject;
+class TComponent;
+struct TClass;
+
+enum TTypeKind : uint8_t { tkUnknown, tkInteger, tkEnumeration, tkString, tkClass, tkMethod };
+
+// One published property: its name, kind and accessors (plain functions over the object).
+struct TPropInfo {
+  const char* Name;
+  TTypeKind Kind;
+  Int64 (*GetOrd)(const TObject*);
+  void (*SetOrd)(TObject*, Int64);
+  String (*GetStr)(const TObject*);
+  void (*SetStr)(TObject*, const String&);
+};
+
+// The class descriptor ("metaclass"). Descriptors are constant-initialised, so they exist
+// before any code runs and in every shared library that defines them.
+struct TClass {
+  const char* Name;
+  const TClass* Parent;
+  TComponent* (*CreateInstance)(TComponent* AOwner);  // virtual constructor; null if abstract
+  const TPropInfo* Props;
+  int PropCount;
+
+  const char* ClassName() const { return Name; }
+  const TClass* ClassParent() const { return Parent; }
+  bool InheritsFrom(const TClass* other) const;
+  // Case-insensitive lookup up the class chain, as run-time type information does.
+  const TPropInfo* FindProp(const String& name) const;
+  // The virtual constructor Create(AOwner); raises for a class without one.
+  TComponent* Create(TComponent* AOwner) const;
+};
+
+// Declares the class-descriptor members; each class has its descriptor in one .cpp file.
+#define DECLARE_CLASS(Cls, ParentCls)                                             \
+ public:                                                                          \
+  using inherited = ParentCls;                                                    \
+  static const TClass ClassInfo;                                                  \
+  static const TClass* StaticClass() { return &Cls::ClassInfo; }                 \
+  const TClass* ClassType() const override { return &Cls::ClassInfo; }            \
+                                                                                  \
+ private:
+
+#define IMPLEMENT_CLASS(Cls, ParentCls) \
+  const TClass Cls::ClassInfo{#Cls, &ParentCls::ClassInfo, nullptr, nullptr, 0};
+
+// A component class with a virtual constructor Create(AOwner).
+#define IMPLEMENT_COMPONENT_CLASS(Cls, ParentCls)                                               \
+  const TClass Cls::ClassInfo{#Cls, &ParentCls::ClassInfo,                                      \
+                              [](TComponent* o) -> TComponent* { return new Cls(o); }, nullptr, 0};
+
+#define IMPLEMENT_COMPONENT_CLASS_PROPS(Cls, ParentCls, PropArray)                              \
+  const TClass Cls::ClassInfo{#Cls, &ParentCls::ClassInfo,                                      \
+                              [](TComponent* o) -> TComponent* { return new Cls(o); }, PropArray, \
+                              static_cast<int>(sizeof(PropArray) / sizeof(PropArray[0]))};
+
+#define IMPLEMENT_CLASS_PROPS(Cls, ParentCls, PropArray)                                 \
+  const TClass Cls::ClassInfo{#Cls, &ParentCls::ClassInfo, nullptr, PropArray,           \
+                              static_cast<int>(sizeof(PropArray) / sizeof(PropArray[0]))};
+
+// Published property entries for IMPLEMENT_*_PROPS arrays.
+#define PUBLISHED_INT(Cls, PropName, Getter, Setter)                                               \
+  TPropInfo {                                                                                      \
+    PropName, tkInteger, [](const TObject* o) -> Int64 { return static_cast<const Cls*>(o)->Getter(); }, \
+        [](TObject* o, Int64 v) { static_cast<Cls*>(o)->Setter(static_cast<Integer>(v)); }, nullptr, nullptr \
+  }
+#define PUBLISHED_INT_RO(Cls, PropName, Getter)                                                    \
+  TPropInfo {                                                                                      \
+    PropName, tkInteger, [](const TObject* o) -> Int64 { return static_cast<const Cls*>(o)->Getter(); }, \
+        nullptr, nullptr, nullptr                                                                  \
+  }
+#define PUBLISHED_STR(Cls, PropName, Getter, Setter)                                                  \
+  TPropInfo {                                                                                         \
+    PropName, tkString, nullptr, nullptr,                                                             \
+        [](const TObject* o) -> String { return static_cast<const Cls*>(o)->Getter(); },              \
+        [](TObject* o, const String& v) { static_cast<Cls*>(o)->Setter(v); }                          \
+  }
+
+// The root class. Objects are made with `new` and ended with Free(): the virtual Destroy()
+// chain runs while the whole object is alive (each override calls inherited::Destroy() last),
+// then the memory is released. C++ destructors stay trivial.
+class TObject {
+ public:
+  static const TClass ClassInfo;
+  static const TClass* StaticClass() { return &ClassInfo; }
+  virtual const TClass* ClassType() const { return &ClassInfo; }
+
+  TObject() = default;
+  TObject(const TObject&) = delete;
+  TObject& operator=(const TObject&) = delete;
+
+  void Free();
+  virtual void Destroy() {}
+
+  String ClassName() const { return ClassType()->Name; }
+  bool InheritsFrom(const TClass* cls) const { return ClassType()->InheritsFrom(cls); }
+  template <class T>
+  bool Is() const { return InheritsFrom(T::StaticClass()); }
+
+ protected:
+  virtual ~TObject() = default;
+};
+
+// `X as T`: null when X is null or not a T (callers test), never a bad cast.
+template <class T>
+T* As(TObject* obj) {
+  return obj && obj->InheritsFrom(T::StaticClass()) ? static_cast<T*>(obj) : nullptr;
+}
+template <class T>
+const T* As(const TObject* obj) {
+  return obj && obj->InheritsFrom(T::StaticClass()) ? static_cast<const T*>(obj) : nullptr;
+}
+
+template <class T>
+void FreeAndNil(T*& obj) {
+  T* o = obj;
+  obj = nullptr;
+  if (o) o->Free();
+}
+
+// ---- method pointers ---------------------------------------------------------------------
+// An object and a code address, like the original's method pointer: two words, copied
+// without allocation, compared by both words, tested with Assigned.
+template <class Sig>
+struct TMethod;
+
+template <class R, class... A>
+struct TMethod<R(A...)> {
+  void* Data = nullptr;
+  R (*Code)(void*, A...) = nullptr;
+
+  TMethod() = default;
+  TMethod(std::nullptr_t) {}
+  TMethod(void* data, R (*code)(void*, A...)) : Data(data), Code(code) {}
+
+  R operator()(A... args) const { return Code(Data, std::forward<A>(args)...); }
+  explicit operator bool() const { return Code != nullptr; }
+  friend bool operator==(const TMethod& a, const TMethod& b) { return a.Data == b.Data && a.Code == b.Code; }
+
+  template <auto M, class C>
+  static TMethod Bind(C* obj) {
+    return TMethod(static_cast<void*>(obj), [](void* d, A... args) -> R {
+      return (static_cast<C*>(d)->*M)(std::forward<A>(args)...);
+    });
+  }
+};
+
+template <class T>
+struct TMemberTraits;
+template <class C, class R, class... A>
+struct TMemberTraits<R (C::*)(A...)> {
+  using Class = C;
+  using Sig = R(A...);
+};
+template <class C, class R, class... A>
+struct TMemberTraits<R (C::*)(A...) const> {
+  using Class = const C;
+  using Sig = R(A...);
+};
+
+// MethodOf<&TFoo::Bar>(foo) — the method pointer (foo, TFoo::Bar).
+template <auto M, class C>
+auto MethodOf(C* obj) {
+  using Traits = TMemberTraits<decltype(M)>;
+  return TMethod<typename Traits::Sig>::template Bind<M>(static_cast<typename Traits::Class*>(obj));
+}
+
+template <class Sig>
+bool Assigned(const TMethod<Sig>& m) { return m.Code != nullptr; }
+inline bool Assigned(const void* p) { return p != nullptr; }
+
+using TNotifyEvent = TMethod<void(TObject* Sender)>;
+
+// ---- small sets --------------------------------------------------------------------------
+// A set over an enumeration: bit n for value n, stored in the smallest integer that fits.
+template <class E, unsigned N = 8>
+class TSet {
+ public:
+  using Storage = std::conditional_t<(N <= 8), uint8_t, std::conditional_t<(N <= 16), uint16_t, uint32_t>>;
+  constexpr TSet() = default;
+  constexpr TSet(std::initializer_list<E> items) {
+    for (E e : items) bits_ |= Bit(e);
+  }
+  static constexpr TSet FromBits(Storage b) { TSet s; s.bits_ = b; return s; }
+  constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
+  constexpr TSet& Include(E e) { bits_ |= Bit(e); return *this; }
+  constexpr TSet& Exclude(E e) { bits_ &= static_cast<Storage>(~Bit(e)); return *this; }
+  constexpr bool Empty() const { return bits_ == 0; }
+  constexpr Storage Bits() const { return bits_; }
+  constexpr TSet operator+(TSet o) const { return FromBits(bits_ | o.bits_); }
+  constexpr TSet operator-(TSet o) const { return FromBits(bits_ & static_cast<Storage>(~o.bits_)); }
+  constexpr TSet operator*(TSet o) const { return FromBits(bits_ & o.bits_); }
+  friend constexpr bool operator==(TSet a, TSet b) { return a.bits_ == b.bits_; }
+
+ private:
+  static constexpr Storage Bit(E e) { return static_cast<Storage>(Storage(1) << static_cast<unsigned>(e)); }
+  Storage bits_ = 0;
+};

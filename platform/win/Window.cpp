@@ -1,0 +1,893 @@
+// The window manager: handle table, window procedures, the message queue and input state.
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include "Windows.h"
+
+namespace {
+
+struct TWindow {
+  HWND Handle = 0;
+  std::string ClassName;
+  std::string Text;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  TRect Bounds;  // relative to the parent's client area (screen for top-level windows)
+  HWND Parent = 0;
+  HWND Owner = 0;
+  WNDPROC WndProc = nullptr;
+  LONG_PTR UserData = 0;
+  LONG_PTR Id = 0;
+  std::vector<HWND> Children;  // z-order, topmost first
+  bool Invalid = false;
+  bool Destroying = false;
+};
+
+// Slot index in the low 20 bits, generation above: a handle stays unique after its slot is reused.
+constexpr uint32_t kIndexBits = 20;
+constexpr uint32_t kIndexMask = (1u << kIndexBits) - 1;
+constexpr HWND kDesktop = 0xFFFFE;  // never a slot: it has no window procedure
+
+struct TSlot {
+  uint32_t Generation = 1;
+  TWindow* Window = nullptr;
+};
+
+struct TWindowManager {
+  std::vector<TSlot> Slots{TSlot{}};  // slot 0 is never used: handle 0 means "no window"
+  std::vector<uint32_t> FreeSlots;
+  std::vector<HWND> TopLevel;  // z-order, topmost first
+  int WindowCount = 0;
+
+  // Posted messages: a ring that grows by doubling, so posting allocates only while the
+  // queue is deeper than ever before.
+  std::vector<MSG> Ring;
+  size_t Head = 0, Count = 0;
+  bool QuitPosted = false;
+  int QuitCode = 0;
+  DWORD MessageTime = 0;
+  DWORD LastMessageTime = 0;
+
+  BYTE KeyState[256] = {};
+  HWND Focus = 0, Active = 0, Capture = 0;
+  bool AppActive = false;
+  TPoint Cursor, Caret;
+  HWND CaretOwner = 0;
+  DWORD LastError = 0;
+  int BeepCount = 0;
+  UINT LastBeep = 0;
+};
+
+TWindowManager* gWM = nullptr;
+
+TWindowManager& WM() {
+  if (!gWM) gWM = new TWindowManager();
+  return *gWM;
+}
+
+TWindow* Lookup(HWND h) {
+  TWindowManager& wm = WM();
+  uint32_t index = h & kIndexMask;
+  if (h == 0 || index >= wm.Slots.size()) return nullptr;
+  const TSlot& s = wm.Slots[index];
+  if (!s.Window || s.Window->Handle != h) return nullptr;
+  return s.Window;
+}
+
+TWindow* LookupOrFail(HWND h) {
+  TWindow* w = Lookup(h);
+  if (!w) WM().LastError = ERROR_INVALID_WINDOW_HANDLE;
+  return w;
+}
+
+HWND AllocateHandle(TWindow* w) {
+  TWindowManager& wm = WM();
+  uint32_t index;
+  if (!wm.FreeSlots.empty()) {
+    index = wm.FreeSlots.back();
+    wm.FreeSlots.pop_back();
+  } else {
+    index = static_cast<uint32_t>(wm.Slots.size());
+    wm.Slots.push_back(TSlot{});
+  }
+  TSlot& s = wm.Slots[index];
+  s.Window = w;
+  uint32_t gen = s.Generation & ((1u << (32 - kIndexBits)) - 1);
+  if (gen == 0) gen = 1;
+  return (gen << kIndexBits) | index;
+}
+
+void RetireHandle(HWND h) {
+  TWindowManager& wm = WM();
+  uint32_t index = h & kIndexMask;
+  TSlot& s = wm.Slots[index];
+  s.Window = nullptr;
+  ++s.Generation;
+  wm.FreeSlots.push_back(index);
+}
+
+std::vector<HWND>& SiblingList(TWindow* w) {
+  if (w->Parent) {
+    TWindow* p = Lookup(w->Parent);
+    if (p) return p->Children;
+  }
+  return WM().TopLevel;
+}
+
+void Unlink(std::vector<HWND>& list, HWND h) {
+  list.erase(std::remove(list.begin(), list.end(), h), list.end());
+}
+
+
+void UpdateKeyState(const MSG& msg) {
+  TWindowManager& wm = WM();
+  WORD vk = static_cast<WORD>(msg.wParam & 0xFF);
+  auto set = [&](WORD key, bool down) {
+    if (down) {
+      if (!(wm.KeyState[key] & 0x80)) wm.KeyState[key] ^= 0x01;  // toggle on each press
+      wm.KeyState[key] |= 0x80;
+    } else {
+      wm.KeyState[key] &= static_cast<BYTE>(~0x80);
+    }
+  };
+  switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      set(vk, true);
+      break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      set(vk, false);
+      break;
+    default:
+      break;
+  }
+}
+
+void Purge(HWND h) {
+  TWindowManager& wm = WM();
+  // Queued messages for a dead window are dropped when they come up; nothing to do here
+  // beyond forgetting input state that pointed at it.
+  if (wm.Focus == h) wm.Focus = 0;
+  if (wm.Active == h) wm.Active = 0;
+  if (wm.Capture == h) wm.Capture = 0;
+  if (wm.CaretOwner == h) wm.CaretOwner = 0;
+}
+
+bool MatchesFilter(const MSG& m, HWND hWnd, UINT fmin, UINT fmax) {
+  if (hWnd && m.hwnd != hWnd) return false;
+  if (fmin == 0 && fmax == 0) return true;
+  return m.message >= fmin && m.message <= fmax;
+}
+
+TWindow* FindInvalid(std::vector<HWND>& list) {
+  for (HWND h : list) {
+    TWindow* w = Lookup(h);
+    if (!w) continue;
+    if (w->Invalid) return w;
+    if (TWindow* c = FindInvalid(w->Children)) return c;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool PtInRect(const TRect& r, TPoint p) { return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom; }
+
+DWORD GetLastError() { return WM().LastError; }
+void SetLastError(DWORD code) { WM().LastError = code; }
+
+LRESULT DefWindowProc(HWND hWnd, UINT msg, WPARAM, LPARAM) {
+  switch (msg) {
+    case WM_PAINT:
+      ValidateRect(hWnd, nullptr);
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(hWnd);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+WNDPROC DefWindowProcValue() { return TStaticWndProc<&DefWindowProc>::Value(); }
+
+LRESULT CallWindowProc(WNDPROC proc, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!proc) return 0;
+  return proc->Entry(proc, hWnd, msg, wParam, lParam);
+}
+
+HWND CreateWindowEx(const TCreateWindowParams& p) {
+  TWindowManager& wm = WM();
+  if ((p.Style & WS_CHILD) && !Lookup(p.Parent)) {
+    wm.LastError = ERROR_INVALID_WINDOW_HANDLE;
+    return 0;
+  }
+  auto* w = new TWindow();
+  w->ClassName = p.ClassName;
+  w->Text = p.WindowName;
+  w->Style = p.Style;
+  w->ExStyle = p.ExStyle;
+  w->Bounds = p.Bounds;
+  w->Parent = (p.Style & WS_CHILD) ? p.Parent : 0;
+  w->Owner = (p.Style & WS_CHILD) ? 0 : (Lookup(p.Owner) ? p.Owner : 0);
+  w->WndProc = p.WndProc ? p.WndProc : DefWindowProcValue();
+  HWND h = AllocateHandle(w);
+  w->Handle = h;
+  ++wm.WindowCount;
+  // New windows go on top of their siblings.
+  std::vector<HWND>& siblings = SiblingList(w);
+  siblings.insert(siblings.begin(), h);
+  if (CallWindowProc(w->WndProc, h, WM_NCCREATE, 0, p.CreateParam) == -1 ||
+      CallWindowProc(w->WndProc, h, WM_CREATE, 0, p.CreateParam) == -1) {
+    DestroyWindow(h);
+    return 0;
+  }
+  if (IsWindow(h) && (w->Style & WS_VISIBLE)) w->Invalid = true;
+  return IsWindow(h) ? h : 0;
+}
+
+BOOL DestroyWindow(HWND hWnd) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w || w->Destroying) return FALSE;
+  w->Destroying = true;
+  TWindowManager& wm = WM();
+  // Owned top-level windows go first.
+  for (;;) {
+    auto it = std::find_if(wm.TopLevel.begin(), wm.TopLevel.end(), [&](HWND o) {
+      TWindow* ow = Lookup(o);
+      return ow && ow->Owner == hWnd && !ow->Destroying;
+    });
+    if (it == wm.TopLevel.end()) break;
+    DestroyWindow(*it);
+  }
+  if (wm.Focus == hWnd) wm.Focus = 0;
+  CallWindowProc(w->WndProc, hWnd, WM_DESTROY, 0, 0);
+  // Children after the parent's WM_DESTROY, before its WM_NCDESTROY.
+  while (true) {
+    w = Lookup(hWnd);
+    if (!w || w->Children.empty()) break;
+    HWND child = w->Children.back();
+    if (!DestroyWindow(child)) Unlink(w->Children, child);
+  }
+  w = Lookup(hWnd);
+  if (!w) return TRUE;
+  CallWindowProc(w->WndProc, hWnd, WM_NCDESTROY, 0, 0);
+  w = Lookup(hWnd);
+  if (!w) return TRUE;
+  Unlink(SiblingList(w), hWnd);
+  Purge(hWnd);
+  RetireHandle(hWnd);
+  --wm.WindowCount;
+  delete w;
+  return TRUE;
+}
+
+BOOL IsWindow(HWND hWnd) { return Lookup(hWnd) != nullptr; }
+
+BOOL IsWindowVisible(HWND hWnd) {
+  for (TWindow* w = Lookup(hWnd); w; w = Lookup(w->Parent)) {
+    if (!(w->Style & WS_VISIBLE)) return FALSE;
+    if (!w->Parent) return TRUE;
+  }
+  return FALSE;
+}
+
+BOOL IsWindowEnabled(HWND hWnd) {
+  TWindow* w = Lookup(hWnd);
+  return w && !(w->Style & WS_DISABLED);
+}
+
+BOOL EnableWindow(HWND hWnd, BOOL enable) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return FALSE;
+  BOOL wasDisabled = (w->Style & WS_DISABLED) != 0;
+  if (enable)
+    w->Style &= ~WS_DISABLED;
+  else
+    w->Style |= WS_DISABLED;
+  if (wasDisabled == static_cast<BOOL>(!enable)) return wasDisabled;
+  SendMessage(hWnd, WM_ENABLE, enable ? 1 : 0, 0);
+  return wasDisabled;
+}
+
+BOOL ShowWindow(HWND hWnd, int cmd) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return FALSE;
+  BOOL was = (w->Style & WS_VISIBLE) != 0;
+  bool show = cmd != SW_HIDE;
+  if (static_cast<bool>(was) == show) return was;
+  SendMessage(hWnd, WM_SHOWWINDOW, show ? 1 : 0, 0);
+  if ((w = Lookup(hWnd)) == nullptr) return was;
+  if (show) {
+    w->Style |= WS_VISIBLE;
+    w->Invalid = true;
+  } else {
+    w->Style &= ~WS_VISIBLE;
+  }
+  return was;
+}
+
+BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return FALSE;
+  TRect old = w->Bounds;
+  w->Bounds = {x, y, x + width, y + height};
+  if (old.Left != x || old.Top != y) SendMessage(hWnd, WM_MOVE, 0, (y << 16) | (x & 0xFFFF));
+  if (old.Width() != width || old.Height() != height)
+    SendMessage(hWnd, WM_SIZE, 0, (height << 16) | (width & 0xFFFF));
+  if (repaint && (w = Lookup(hWnd))) w->Invalid = true;
+  return TRUE;
+}
+
+static TPoint ClientOrigin(TWindow* w) {
+  TPoint p{0, 0};
+  for (; w; w = Lookup(w->Parent)) {
+    p.X += w->Bounds.Left;
+    p.Y += w->Bounds.Top;
+    if (!w->Parent) break;
+  }
+  return p;
+}
+
+BOOL GetWindowRect(HWND hWnd, TRect* rect) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w || !rect) return FALSE;
+  TPoint o = ClientOrigin(w);
+  *rect = {o.X, o.Y, o.X + w->Bounds.Width(), o.Y + w->Bounds.Height()};
+  return TRUE;
+}
+
+BOOL GetClientRect(HWND hWnd, TRect* rect) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w || !rect) return FALSE;
+  *rect = {0, 0, w->Bounds.Width(), w->Bounds.Height()};
+  return TRUE;
+}
+
+BOOL ClientToScreen(HWND hWnd, TPoint* p) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w || !p) return FALSE;
+  TPoint o = ClientOrigin(w);
+  p->X += o.X;
+  p->Y += o.Y;
+  return TRUE;
+}
+
+BOOL ScreenToClient(HWND hWnd, TPoint* p) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w || !p) return FALSE;
+  TPoint o = ClientOrigin(w);
+  p->X -= o.X;
+  p->Y -= o.Y;
+  return TRUE;
+}
+
+HWND GetParent(HWND hWnd) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return 0;
+  if (w->Style & WS_CHILD) return w->Parent;
+  if (w->Style & WS_POPUP) return w->Owner;
+  return 0;
+}
+
+HWND GetWindowOwner(HWND hWnd) {
+  TWindow* w = Lookup(hWnd);
+  return w ? w->Owner : 0;
+}
+
+HWND SetParent(HWND hWnd, HWND newParent) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return 0;
+  if (newParent && !Lookup(newParent)) {
+    WM().LastError = ERROR_INVALID_WINDOW_HANDLE;
+    return 0;
+  }
+  HWND old = w->Parent;
+  Unlink(SiblingList(w), hWnd);
+  w->Parent = newParent;
+  if (newParent)
+    w->Style |= WS_CHILD;
+  else
+    w->Style &= ~WS_CHILD;
+  std::vector<HWND>& siblings = SiblingList(w);
+  siblings.insert(siblings.begin(), hWnd);
+  return old ? old : GetDesktopWindow();
+}
+
+HWND GetDesktopWindow() { return kDesktop; }
+
+int GetClassName(HWND hWnd, std::string* name) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return 0;
+  if (name) *name = w->ClassName;
+  return static_cast<int>(w->ClassName.size());
+}
+
+std::string GetWindowClassName(HWND hWnd) {
+  TWindow* w = Lookup(hWnd);
+  return w ? w->ClassName : std::string();
+}
+
+BOOL SetWindowText(HWND hWnd, const std::string& text) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return FALSE;
+  w->Text = text;
+  return TRUE;
+}
+
+std::string GetWindowTextString(HWND hWnd) {
+  TWindow* w = Lookup(hWnd);
+  return w ? w->Text : std::string();
+}
+
+static bool SameName(const std::string& a, const char* b) {
+  size_t n = std::char_traits<char>::length(b);
+  if (a.size() != n) return false;
+  for (size_t i = 0; i < n; ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+HWND FindWindow(const char* className, const char* windowName) {
+  for (HWND h : WM().TopLevel) {
+    TWindow* w = Lookup(h);
+    if (!w) continue;
+    if (className && !SameName(w->ClassName, className)) continue;
+    if (windowName && !SameName(w->Text, windowName)) continue;
+    return h;
+  }
+  return 0;
+}
+
+static HWND ChildFromPoint(TWindow* w, TPoint p) {
+  // p is in w's client coordinates.
+  for (HWND c : w->Children) {
+    TWindow* cw = Lookup(c);
+    if (!cw || !(cw->Style & WS_VISIBLE) || (cw->Style & WS_DISABLED)) continue;
+    if (PtInRect(cw->Bounds, p)) return ChildFromPoint(cw, {p.X - cw->Bounds.Left, p.Y - cw->Bounds.Top});
+  }
+  return w->Handle;
+}
+
+HWND WindowFromPoint(TPoint sp) {
+  for (HWND h : WM().TopLevel) {
+    TWindow* w = Lookup(h);
+    if (!w || !(w->Style & WS_VISIBLE) || (w->Style & WS_DISABLED)) continue;
+    if (PtInRect(w->Bounds, sp)) return ChildFromPoint(w, {sp.X - w->Bounds.Left, sp.Y - w->Bounds.Top});
+  }
+  return 0;
+}
+
+BOOL BringWindowToTop(HWND hWnd) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return FALSE;
+  std::vector<HWND>& siblings = SiblingList(w);
+  Unlink(siblings, hWnd);
+  siblings.insert(siblings.begin(), hWnd);
+  return TRUE;
+}
+
+int GetWindowCount() { return WM().WindowCount; }
+
+LONG_PTR GetWindowLongPtr(HWND hWnd, int index) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return 0;
+  switch (index) {
+    case GWL_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(w->WndProc);
+    case GWL_STYLE:
+      return w->Style;
+    case GWL_EXSTYLE:
+      return w->ExStyle;
+    case GWL_USERDATA:
+      return w->UserData;
+    case GWL_ID:
+      return w->Id;
+    case GWL_HWNDPARENT:
+      return w->Parent ? w->Parent : w->Owner;
+    case GWL_HINSTANCE:
+      return 1;  // one module: the process
+    default:
+      WM().LastError = ERROR_INVALID_INDEX;
+      return 0;
+  }
+}
+
+LONG GetWindowLong(HWND hWnd, int index) { return static_cast<LONG>(GetWindowLongPtr(hWnd, index)); }
+
+LONG_PTR SetWindowLongPtr(HWND hWnd, int index, LONG_PTR value) {
+  if (hWnd == kDesktop && index == GWL_WNDPROC) {
+    WM().LastError = ERROR_ACCESS_DENIED;
+    return 0;
+  }
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return 0;
+  LONG_PTR old;
+  switch (index) {
+    case GWL_WNDPROC:
+      if (!value) {
+        WM().LastError = ERROR_INVALID_PARAMETER;
+        return 0;
+      }
+      old = reinterpret_cast<LONG_PTR>(w->WndProc);
+      w->WndProc = reinterpret_cast<WNDPROC>(value);
+      return old;
+    case GWL_STYLE:
+      old = w->Style;
+      w->Style = static_cast<DWORD>(value);
+      return old;
+    case GWL_EXSTYLE:
+      old = w->ExStyle;
+      w->ExStyle = static_cast<DWORD>(value);
+      return old;
+    case GWL_USERDATA:
+      old = w->UserData;
+      w->UserData = value;
+      return old;
+    case GWL_ID:
+      old = w->Id;
+      w->Id = value;
+      return old;
+    default:
+      WM().LastError = ERROR_INVALID_INDEX;
+      return 0;
+  }
+}
+
+// ---- messages ---------------------------------------------------------------------------
+
+LRESULT SendMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return 0;
+  return CallWindowProc(w->WndProc, hWnd, msg, wParam, lParam);
+}
+
+BOOL PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  TWindowManager& wm = WM();
+  if (hWnd && !Lookup(hWnd)) {
+    wm.LastError = ERROR_INVALID_WINDOW_HANDLE;
+    return FALSE;
+  }
+  constexpr size_t kQuota = 10000;
+  if (wm.Count >= kQuota) {
+    wm.LastError = ERROR_NOT_ENOUGH_QUOTA;
+    return FALSE;
+  }
+  if (wm.Count == wm.Ring.size()) {
+    std::vector<MSG> grown(wm.Ring.empty() ? 64 : wm.Ring.size() * 2);
+    for (size_t i = 0; i < wm.Count; ++i) grown[i] = wm.Ring[(wm.Head + i) % wm.Ring.size()];
+    wm.Ring.swap(grown);
+    wm.Head = 0;
+  }
+  MSG& m = wm.Ring[(wm.Head + wm.Count) % wm.Ring.size()];
+  m = MSG{hWnd, msg, wParam, lParam, wm.MessageTime, wm.Cursor};
+  ++wm.Count;
+  return TRUE;
+}
+
+void PostQuitMessage(int exitCode) {
+  WM().QuitPosted = true;
+  WM().QuitCode = exitCode;
+}
+
+BOOL PeekMessage(MSG* out, HWND hWnd, UINT fmin, UINT fmax, UINT removeMsg) {
+  TWindowManager& wm = WM();
+  for (size_t i = 0; i < wm.Count; ++i) {
+    size_t slot = (wm.Head + i) % wm.Ring.size();
+    MSG m = wm.Ring[slot];
+    bool dead = m.hwnd != 0 && !Lookup(m.hwnd);
+    if (!dead && !MatchesFilter(m, hWnd, fmin, fmax)) continue;
+    if (dead || (removeMsg & PM_REMOVE)) {
+      // Close the gap, keeping the order of the rest.
+      for (size_t j = i; j > 0; --j) wm.Ring[(wm.Head + j) % wm.Ring.size()] = wm.Ring[(wm.Head + j - 1) % wm.Ring.size()];
+      wm.Head = (wm.Head + 1) % wm.Ring.size();
+      --wm.Count;
+      --i;
+      if (dead) continue;  // a message for a window that died meanwhile is dropped
+    }
+    if (out) *out = m;
+    if (removeMsg & PM_REMOVE) {
+      wm.LastMessageTime = m.time;
+      UpdateKeyState(m);
+    }
+    return TRUE;
+  }
+  if (wm.QuitPosted && (fmin == 0 && fmax == 0)) {
+    if (out) *out = MSG{0, WM_QUIT, static_cast<WPARAM>(wm.QuitCode), 0, wm.MessageTime, wm.Cursor};
+    if (removeMsg & PM_REMOVE) wm.QuitPosted = false;
+    return TRUE;
+  }
+  // Paint messages are made up when nothing else is waiting.
+  if (fmin == 0 || (fmin <= WM_PAINT && WM_PAINT <= fmax)) {
+    TWindow* w = hWnd ? Lookup(hWnd) : FindInvalid(wm.TopLevel);
+    if (w && w->Invalid) {
+      if (out) *out = MSG{w->Handle, WM_PAINT, 0, 0, wm.MessageTime, wm.Cursor};
+      // Taking the paint message validates the window, so a window whose procedure does
+      // not paint cannot keep the loop busy forever.
+      if (removeMsg & PM_REMOVE) w->Invalid = false;
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+BOOL GetMessage(MSG* msg, HWND hWnd, UINT fmin, UINT fmax) {
+  if (!PeekMessage(msg, hWnd, fmin, fmax, PM_REMOVE)) {
+    if (msg) *msg = MSG{};
+    return FALSE;
+  }
+  return msg->message != WM_QUIT;
+}
+
+LRESULT DispatchMessage(const MSG* msg) {
+  if (!msg || !msg->hwnd) return 0;
+  return SendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+// Character keys of a US layout; Shift picks the upper row.
+static int CharOf(WORD vk, bool shift) {
+  if (vk >= 'A' && vk <= 'Z') return shift ? vk : vk + 32;
+  if (vk >= '0' && vk <= '9') return shift ? ")!@#$%^&*("[vk - '0'] : vk;
+  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return '0' + (vk - VK_NUMPAD0);
+  switch (vk) {
+    case VK_SPACE: return ' ';
+    case VK_RETURN: return '\r';
+    case VK_BACK: return '\b';
+    case VK_TAB: return '\t';
+    case VK_ESCAPE: return 0x1B;
+    case VK_MULTIPLY: return '*';
+    case VK_ADD: return '+';
+    case VK_SUBTRACT: return '-';
+    case VK_DECIMAL: return '.';
+    case VK_DIVIDE: return '/';
+    case VK_OEM_1: return shift ? ':' : ';';
+    case VK_OEM_PLUS: return shift ? '+' : '=';
+    case VK_OEM_COMMA: return shift ? '<' : ',';
+    case VK_OEM_MINUS: return shift ? '_' : '-';
+    case VK_OEM_PERIOD: return shift ? '>' : '.';
+    case VK_OEM_2: return shift ? '?' : '/';
+    case VK_OEM_3: return shift ? '~' : '`';
+    case VK_OEM_4: return shift ? '{' : '[';
+    case VK_OEM_5: return shift ? '|' : '\\';
+    case VK_OEM_6: return shift ? '}' : ']';
+    case VK_OEM_7: return shift ? '"' : '\'';
+    default: return -1;
+  }
+}
+
+BOOL TranslateMessage(const MSG* msg) {
+  if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
+  bool shift = GetKeyState(VK_SHIFT) < 0;
+  bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  int ch = CharOf(static_cast<WORD>(msg->wParam), shift);
+  if (ch < 0) return FALSE;
+  if (ctrl && ch >= 'a' && ch <= 'z') ch -= 'a' - 1;
+  else if (ctrl && ch >= 'A' && ch <= 'Z') ch -= 'A' - 1;
+  // Translated characters go ahead of anything else waiting, as the real queue delivers them next.
+  TWindowManager& wm = WM();
+  UINT charMsg = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
+  if (!PostMessage(msg->hwnd, charMsg, static_cast<WPARAM>(ch), msg->lParam)) return FALSE;
+  if (wm.Count > 1) {
+    size_t n = wm.Ring.size();
+    MSG last = wm.Ring[(wm.Head + wm.Count - 1) % n];
+    for (size_t j = wm.Count - 1; j > 0; --j) wm.Ring[(wm.Head + j) % n] = wm.Ring[(wm.Head + j - 1) % n];
+    wm.Ring[wm.Head] = last;
+  }
+  return TRUE;
+}
+
+int GetQueueLength() { return static_cast<int>(WM().Count); }
+DWORD GetMessageTime() { return WM().LastMessageTime; }
+void SetMessageTime(DWORD ms) { WM().MessageTime = ms; }
+
+BOOL InvalidateRect(HWND hWnd, const TRect*, BOOL) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return FALSE;
+  w->Invalid = true;
+  return TRUE;
+}
+
+BOOL ValidateRect(HWND hWnd, const TRect*) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return FALSE;
+  w->Invalid = false;
+  return TRUE;
+}
+
+BOOL UpdateWindow(HWND hWnd) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w) return FALSE;
+  if (w->Invalid) SendMessage(hWnd, WM_PAINT, 0, 0);
+  return TRUE;
+}
+
+BOOL GetUpdateRect(HWND hWnd, TRect* rect, BOOL) {
+  TWindow* w = Lookup(hWnd);
+  if (!w || !w->Invalid) return FALSE;
+  if (rect) *rect = {0, 0, w->Bounds.Width(), w->Bounds.Height()};
+  return TRUE;
+}
+
+// ---- input ------------------------------------------------------------------------------
+
+SHORT GetKeyState(int vk) {
+  if (vk < 0 || vk > 255) return 0;
+  BYTE s = WM().KeyState[vk];
+  if (vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU) {
+    // The generic shift keys reflect either side.
+    BYTE l = WM().KeyState[vk == VK_SHIFT ? 0xA0 : vk == VK_CONTROL ? 0xA2 : 0xA4];
+    BYTE r = WM().KeyState[vk == VK_SHIFT ? 0xA1 : vk == VK_CONTROL ? 0xA3 : 0xA5];
+    s |= (l | r) & 0x80;
+  }
+  return static_cast<SHORT>(((s & 0x80) ? 0xFF80 : 0) | (s & 0x01));
+}
+
+BOOL GetKeyboardState(BYTE* state) {
+  std::copy(std::begin(WM().KeyState), std::end(WM().KeyState), state);
+  return TRUE;
+}
+
+BOOL SetKeyboardState(const BYTE* state) {
+  std::copy(state, state + 256, WM().KeyState);
+  return TRUE;
+}
+
+HWND GetFocus() { return WM().Focus; }
+
+HWND SetFocus(HWND hWnd) {
+  TWindowManager& wm = WM();
+  if (hWnd && !LookupOrFail(hWnd)) return 0;
+  HWND old = wm.Focus;
+  if (old == hWnd) return old;
+  // Focusing a window activates its top-level window first.
+  if (hWnd) {
+    HWND top = hWnd;
+    while (TWindow* w = Lookup(top)) {
+      if (!(w->Style & WS_CHILD) || !w->Parent) break;
+      top = w->Parent;
+    }
+    if (top != wm.Active) SetActiveWindow(top);
+    if (wm.Focus == hWnd) return old;
+    old = wm.Focus;
+  }
+  wm.Focus = hWnd;
+  if (old && Lookup(old)) SendMessage(old, WM_KILLFOCUS, hWnd, 0);
+  if (hWnd && wm.Focus == hWnd && Lookup(hWnd)) SendMessage(hWnd, WM_SETFOCUS, old, 0);
+  return old;
+}
+
+HWND GetActiveWindow() { return WM().Active; }
+
+HWND SetActiveWindow(HWND hWnd) {
+  TWindowManager& wm = WM();
+  if (hWnd && !LookupOrFail(hWnd)) return 0;
+  HWND old = wm.Active;
+  if (old == hWnd) return old;
+  wm.Active = hWnd;
+  if (hWnd) BringWindowToTop(hWnd);
+  if (old && Lookup(old)) SendMessage(old, WM_ACTIVATE, WA_INACTIVE, static_cast<LPARAM>(hWnd));
+  if (hWnd && wm.Active == hWnd && Lookup(hWnd)) SendMessage(hWnd, WM_ACTIVATE, WA_ACTIVE, static_cast<LPARAM>(old));
+  return old;
+}
+
+void SetApplicationActive(bool active) {
+  TWindowManager& wm = WM();
+  if (wm.AppActive == active) return;
+  wm.AppActive = active;
+  std::vector<HWND> tops = wm.TopLevel;
+  for (HWND h : tops)
+    if (Lookup(h)) SendMessage(h, WM_ACTIVATEAPP, active ? 1 : 0, 0);
+}
+
+bool GetApplicationActive() { return WM().AppActive; }
+
+HWND GetCapture() { return WM().Capture; }
+
+HWND SetCapture(HWND hWnd) {
+  TWindowManager& wm = WM();
+  HWND old = wm.Capture;
+  if (hWnd && !LookupOrFail(hWnd)) return old;
+  wm.Capture = hWnd;
+  if (old && old != hWnd && Lookup(old)) SendMessage(old, WM_CAPTURECHANGED, 0, static_cast<LPARAM>(hWnd));
+  return old;
+}
+
+BOOL ReleaseCapture() {
+  TWindowManager& wm = WM();
+  HWND old = wm.Capture;
+  wm.Capture = 0;
+  if (old && Lookup(old)) SendMessage(old, WM_CAPTURECHANGED, 0, 0);
+  return TRUE;
+}
+
+BOOL GetCursorPos(TPoint* p) {
+  if (!p) return FALSE;
+  *p = WM().Cursor;
+  return TRUE;
+}
+
+BOOL SetCursorPos(int x, int y) {
+  WM().Cursor = {x, y};
+  return TRUE;
+}
+
+BOOL GetCaretPos(TPoint* p) {
+  if (!p) return FALSE;
+  *p = WM().Caret;
+  return TRUE;
+}
+
+BOOL SetCaretPos(int x, int y) {
+  WM().Caret = {x, y};
+  return TRUE;
+}
+
+BOOL CreateCaret(HWND hWnd, int, int) {
+  if (!LookupOrFail(hWnd)) return FALSE;
+  WM().CaretOwner = hWnd;
+  return TRUE;
+}
+
+BOOL DestroyCaret() {
+  WM().CaretOwner = 0;
+  return TRUE;
+}
+
+WORD ScanCodeOf(WORD vk) {
+  static const BYTE letters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
+                                   0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+  if (vk >= 'A' && vk <= 'Z') return letters[vk - 'A'];
+  if (vk >= '1' && vk <= '9') return static_cast<WORD>(0x02 + (vk - '1'));
+  switch (vk) {
+    case '0': return 0x0B;
+    case VK_RETURN: return 0x1C;
+    case VK_BACK: return 0x0E;
+    case VK_TAB: return 0x0F;
+    case VK_SPACE: return 0x39;
+    case VK_ESCAPE: return 0x01;
+    case VK_SHIFT: return 0x2A;
+    case VK_CONTROL: return 0x1D;
+    case VK_MENU: return 0x38;
+    case VK_DELETE: return 0x53;
+    default: return 0;
+  }
+}
+
+LPARAM MakeKeyData(UINT message, WORD vk, bool previousDown, WORD repeat) {
+  uint32_t data = repeat;
+  data |= static_cast<uint32_t>(ScanCodeOf(vk) & 0xFF) << 16;
+  if (vk == VK_DELETE || vk == VK_INSERT || (vk >= VK_PRIOR && vk <= VK_DOWN)) data |= 1u << 24;
+  bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
+  if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_SYSCHAR) {
+    if (GetKeyState(VK_MENU) < 0 || vk == VK_MENU || message != WM_SYSKEYUP) data |= 1u << 29;
+  }
+  if (up) {
+    data = (data & 0xFFFF0000u) | 1u;
+    data |= 1u << 30 | 1u << 31;
+  } else if (previousDown) {
+    data |= 1u << 30;
+  }
+  return static_cast<LPARAM>(data);
+}
+
+// ---- sounds -----------------------------------------------------------------------------
+
+BOOL MessageBeep(UINT type) {
+  ++WM().BeepCount;
+  WM().LastBeep = type;
+  return TRUE;
+}
+
+int GetMessageBeepCount() { return WM().BeepCount; }
+UINT GetLastMessageBeepType() { return WM().LastBeep; }
+
+void ResetWindowManager() {
+  if (!gWM) return;
+  for (TSlot& s : gWM->Slots) delete s.Window;
+  delete gWM;
+  gWM = nullptr;
+}

@@ -1,0 +1,242 @@
+// The window manager the class library runs on: windows, window procedures, the message
+// queue, input state, device contexts, beeps — the parts of user32/gdi32 the system calls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "Messages.h"
+
+using BOOL = int32_t;
+using BYTE = uint8_t;
+using WORD = uint16_t;
+using DWORD = uint32_t;
+using UINT = uint32_t;
+using LONG = int32_t;
+using SHORT = int16_t;
+using LONG_PTR = intptr_t;
+using COLORREF = uint32_t;
+
+// Handles are numbers: a slot index with a generation, so a stale handle fails cleanly
+// instead of reaching another window that reused the slot.
+using HWND = uint32_t;
+using HDC = uint32_t;
+using HKEY = uint32_t;
+using HINSTANCE = uint32_t;
+
+constexpr BOOL TRUE = 1;
+constexpr BOOL FALSE = 0;
+
+struct TPoint {
+  int32_t X = 0, Y = 0;
+  friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+struct TRect {
+  int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+  int32_t Width() const { return Right - Left; }
+  int32_t Height() const { return Bottom - Top; }
+  friend bool operator==(const TRect&, const TRect&) = default;
+};
+using POINT = TPoint;
+using RECT = TRect;
+
+inline TRect Rect(int32_t l, int32_t t, int32_t r, int32_t b) { return {l, t, r, b}; }
+inline TPoint Point(int32_t x, int32_t y) { return {x, y}; }
+bool PtInRect(const TRect& r, TPoint p);
+
+struct MSG {
+  HWND hwnd = 0;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  DWORD time = 0;
+  TPoint pt;
+};
+
+// A window procedure is a value: a pointer to a thunk whose first member is the entry the
+// window manager calls. Plain procedures are static thunks; MakeObjectInstance allocates one
+// bound to an object. CallWindowProc is the only way to call such a value.
+struct TWndProcThunk;
+using WNDPROC = const TWndProcThunk*;
+using TWndProcEntry = LRESULT (*)(const TWndProcThunk* self, HWND, UINT, WPARAM, LPARAM);
+struct TWndProcThunk {
+  TWndProcEntry Entry;
+};
+// Wraps a plain C procedure as a thunk value (for DefWindowProc and test procedures).
+template <LRESULT (*Proc)(HWND, UINT, WPARAM, LPARAM)>
+struct TStaticWndProc {
+  static LRESULT Call(const TWndProcThunk*, HWND h, UINT m, WPARAM w, LPARAM l) { return Proc(h, m, w, l); }
+  static constexpr TWndProcThunk Thunk{&Call};
+  static WNDPROC Value() { return &Thunk; }
+};
+
+// Window styles the stand-in keeps (real bit values).
+constexpr DWORD WS_OVERLAPPED = 0x00000000;
+constexpr DWORD WS_POPUP = 0x80000000;
+constexpr DWORD WS_CHILD = 0x40000000;
+constexpr DWORD WS_VISIBLE = 0x10000000;
+constexpr DWORD WS_DISABLED = 0x08000000;
+constexpr DWORD WS_CLIPSIBLINGS = 0x04000000;
+constexpr DWORD WS_CLIPCHILDREN = 0x02000000;
+constexpr DWORD WS_CAPTION = 0x00C00000;
+constexpr DWORD WS_BORDER = 0x00800000;
+constexpr DWORD WS_THICKFRAME = 0x00040000;
+
+constexpr int GWL_WNDPROC = -4;
+constexpr int GWL_HINSTANCE = -6;
+constexpr int GWL_HWNDPARENT = -8;
+constexpr int GWL_ID = -12;
+constexpr int GWL_STYLE = -16;
+constexpr int GWL_EXSTYLE = -20;
+constexpr int GWL_USERDATA = -21;
+
+constexpr DWORD ERROR_SUCCESS = 0;
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
+constexpr DWORD ERROR_INVALID_INDEX = 1413;
+constexpr DWORD ERROR_NOT_ENOUGH_QUOTA = 1816;
+constexpr DWORD ERROR_INVALID_DC_HANDLE = 1119;
+
+constexpr UINT PM_NOREMOVE = 0;
+constexpr UINT PM_REMOVE = 1;
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOW = 5;
+
+// Virtual-key codes.
+constexpr WORD VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_CANCEL = 0x03, VK_MBUTTON = 0x04;
+constexpr WORD VK_BACK = 0x08, VK_TAB = 0x09, VK_CLEAR = 0x0C, VK_RETURN = 0x0D;
+constexpr WORD VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14;
+constexpr WORD VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23;
+constexpr WORD VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28;
+constexpr WORD VK_INSERT = 0x2D, VK_DELETE = 0x2E;
+constexpr WORD VK_NUMPAD0 = 0x60, VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SEPARATOR = 0x6C;
+constexpr WORD VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F, VK_F1 = 0x70;
+constexpr WORD VK_NUMLOCK = 0x90, VK_SCROLL = 0x91;
+constexpr WORD VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD;
+constexpr WORD VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB;
+constexpr WORD VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE;
+
+// Message beep and message box types.
+constexpr UINT MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4;
+constexpr UINT MB_ICONHAND = 0x10, MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20;
+constexpr UINT MB_ICONEXCLAMATION = 0x30, MB_ICONWARNING = 0x30;
+constexpr UINT MB_ICONINFORMATION = 0x40, MB_ICONASTERISK = 0x40;
+constexpr UINT MB_TYPEMASK = 0xF, MB_ICONMASK = 0xF0;
+constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
+
+// ---- windows -----------------------------------------------------------------------------
+struct TCreateWindowParams {
+  std::string ClassName;
+  std::string WindowName;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  TRect Bounds;              // relative to the parent's client area for child windows
+  HWND Parent = 0;           // WS_CHILD windows
+  HWND Owner = 0;            // top-level windows
+  WNDPROC WndProc = nullptr; // null means DefWindowProc
+  LPARAM CreateParam = 0;
+};
+
+// Creates a window, sends it WM_CREATE and returns its handle (0 on failure).
+HWND CreateWindowEx(const TCreateWindowParams& params);
+// Sends WM_DESTROY, destroys child and owned windows, sends WM_NCDESTROY, drops queued
+// messages for the window and retires the handle.
+BOOL DestroyWindow(HWND hWnd);
+BOOL IsWindow(HWND hWnd);
+BOOL IsWindowVisible(HWND hWnd);
+BOOL IsWindowEnabled(HWND hWnd);
+BOOL EnableWindow(HWND hWnd, BOOL enable);
+BOOL ShowWindow(HWND hWnd, int cmd);
+BOOL MoveWindow(HWND hWnd, int x, int y, int w, int h, BOOL repaint);
+BOOL GetWindowRect(HWND hWnd, TRect* rect);  // screen coordinates
+BOOL GetClientRect(HWND hWnd, TRect* rect);  // (0,0,w,h)
+BOOL ClientToScreen(HWND hWnd, TPoint* p);
+BOOL ScreenToClient(HWND hWnd, TPoint* p);
+HWND GetParent(HWND hWnd);  // the parent of a child, the owner of a WS_POPUP window, else 0
+HWND GetWindowOwner(HWND hWnd);
+HWND SetParent(HWND hWnd, HWND newParent);
+HWND GetDesktopWindow();
+int GetClassName(HWND hWnd, std::string* name);
+std::string GetWindowClassName(HWND hWnd);
+BOOL SetWindowText(HWND hWnd, const std::string& text);
+std::string GetWindowTextString(HWND hWnd);
+HWND FindWindow(const char* className, const char* windowName);
+HWND WindowFromPoint(TPoint screenPoint);
+BOOL BringWindowToTop(HWND hWnd);
+int GetWindowCount();  // live windows, for leak checks
+
+LONG_PTR GetWindowLongPtr(HWND hWnd, int index);
+LONG_PTR SetWindowLongPtr(HWND hWnd, int index, LONG_PTR value);
+LONG GetWindowLong(HWND hWnd, int index);
+LRESULT CallWindowProc(WNDPROC proc, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT DefWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+WNDPROC DefWindowProcValue();
+
+DWORD GetLastError();
+void SetLastError(DWORD code);
+
+// ---- messages ----------------------------------------------------------------------------
+LRESULT SendMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+BOOL PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+BOOL PeekMessage(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT removeMsg);
+BOOL GetMessage(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax);  // never blocks: FALSE on WM_QUIT or empty
+LRESULT DispatchMessage(const MSG* msg);
+BOOL TranslateMessage(const MSG* msg);  // posts WM_CHAR for character keys
+int GetQueueLength();
+DWORD GetMessageTime();
+void SetMessageTime(DWORD ms);  // the time stamped on posted messages (virtual clock)
+
+BOOL InvalidateRect(HWND hWnd, const TRect* rect, BOOL erase);
+BOOL ValidateRect(HWND hWnd, const TRect* rect);
+BOOL UpdateWindow(HWND hWnd);  // sends WM_PAINT now if the window has an invalid area
+BOOL GetUpdateRect(HWND hWnd, TRect* rect, BOOL erase);
+
+// ---- input -------------------------------------------------------------------------------
+SHORT GetKeyState(int vk);
+BOOL GetKeyboardState(BYTE* state256);
+BOOL SetKeyboardState(const BYTE* state256);
+HWND GetFocus();
+HWND SetFocus(HWND hWnd);
+HWND GetActiveWindow();
+HWND SetActiveWindow(HWND hWnd);
+HWND GetCapture();
+HWND SetCapture(HWND hWnd);
+BOOL ReleaseCapture();
+BOOL GetCursorPos(TPoint* p);
+BOOL SetCursorPos(int x, int y);
+BOOL GetCaretPos(TPoint* p);
+BOOL SetCaretPos(int x, int y);
+BOOL CreateCaret(HWND hWnd, int w, int h);
+BOOL DestroyCaret();
+// Activates or deactivates the whole application: WM_ACTIVATEAPP to every top-level window.
+void SetApplicationActive(bool active);
+bool GetApplicationActive();
+
+// Key data (lParam) of a keystroke message, as the keyboard driver builds it.
+LPARAM MakeKeyData(UINT message, WORD vk, bool previousDown = false, WORD repeat = 1);
+WORD ScanCodeOf(WORD vk);
+
+// ---- device contexts -------------------------------------------------------------------
+HDC GetDC(HWND hWnd);
+HDC GetDCEx(HWND hWnd, uint32_t clipRgn, DWORD flags);
+HDC GetWindowDC(HWND hWnd);
+int ReleaseDC(HWND hWnd, HDC hDC);
+HWND WindowFromDC(HDC hDC);
+int GetLiveDCCount();  // device contexts handed out and not yet released
+
+constexpr DWORD DCX_WINDOW = 0x1, DCX_CACHE = 0x2, DCX_CLIPCHILDREN = 0x8, DCX_CLIPSIBLINGS = 0x10;
+constexpr DWORD DCX_PARENTCLIP = 0x20, DCX_LOCKWINDOWUPDATE = 0x400;
+
+// ---- sounds ------------------------------------------------------------------------------
+BOOL MessageBeep(UINT type);
+int GetMessageBeepCount();
+UINT GetLastMessageBeepType();
+
+// ---- test and host support ---------------------------------------------------------------
+// Drops every window, queued message, device context and input state: a fresh desktop.
+void ResetWindowManager();

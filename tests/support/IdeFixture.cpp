@@ -1,0 +1,11 @@
+#include "IdeFixture.h"
+
+void TIdeFixture::PostKey(HWND target, UINT message, WORD vk) {
+  PostMessage(target, message, vk, MakeKeyData(message, vk));
+}
+
+void TIdeFixture::TypeKey(HWND target, WORD vk) {
+  PostKey(target, WM_KEYDOWN, vk);
+  PostKey(target, WM_KEYUP, vk);
+  Application->ProcessMessages();
+}

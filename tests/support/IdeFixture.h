@@ -1,0 +1,16 @@
+// A fresh application, screen and window manager per test, torn down in the IDE's order.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "platform/ide/EditWindows.h"
+
+class TIdeFixture : public ::testing::Test {
+ protected:
+  void SetUp() override { InitApplication(); }
+  void TearDown() override { DoneApplication(); }
+
+  // Posts a key press and release to a window and runs the message loop over them.
+  static void TypeKey(HWND target, WORD vk);
+  static void PostKey(HWND target, UINT message, WORD vk);
+};

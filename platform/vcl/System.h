@@ -40,6 +40,9 @@ struct TClass {
   TComponent* (*CreateInstance)(TComponent* AOwner);  // virtual constructor; null if abstract
   const TPropInfo* Props;
   int PropCount;
+  // Non-zero when the descriptor is the first part of a larger record that a library
+  // defines for its own class references (its value names the record's kind).
+  uint8_t DescriptorKind = 0;
 
   const char* ClassName() const { return Name; }
   const TClass* ClassParent() const { return Parent; }

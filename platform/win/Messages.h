@@ -27,6 +27,17 @@ struct TWMKey {
 };
 static_assert(sizeof(TWMKey) == sizeof(TMessage), "TWMKey overlays TMessage");
 
+// The key view of a message record, field by field as the overlay reads it.
+inline TWMKey KeyMessageOf(const TMessage& m) {
+  TWMKey k;
+  k.Msg = m.Msg;
+  k.CharCode = static_cast<uint16_t>(static_cast<uint32_t>(m.WParam) & 0xFFFF);
+  k.Unused = static_cast<uint16_t>(static_cast<uint32_t>(m.WParam) >> 16);
+  k.KeyData = m.LParam;
+  k.Result = m.Result;
+  return k;
+}
+
 constexpr uint32_t WM_NULL = 0x0000;
 constexpr uint32_t WM_CREATE = 0x0001;
 constexpr uint32_t WM_DESTROY = 0x0002;

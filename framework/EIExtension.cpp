@@ -1,0 +1,190 @@
+// Extensions: the class registry, instance lists and command routing of both managers.
+#include "EIExtension.h"
+
+#include "EIManager.h"
+
+IMPLEMENT_CLASS(TEIExtensionMessage, TObject)
+IMPLEMENT_EXTENSION_CLASS(TEIExtension, TComponent)
+
+bool TEIExtension::ExecuteCommand(TEIExtensionMessage*&) { return false; }
+
+TEIExtensionClass AsExtensionClass(const TClass* cls) {
+  if (!cls || cls->DescriptorKind != dkEIExtension || !cls->InheritsFrom(TEIExtension::StaticClass())) return nullptr;
+  return static_cast<TEIExtensionClass>(cls);
+}
+
+void RegisterEIExtensionClass(const TClass* ExtensionClass) {
+  InstallIDEIntegrationManager("RegisterEIExtensionClass")->AddExtensionClass(ExtensionClass);
+}
+
+// ---- routing -------------------------------------------------------------------------------
+// A routing call works on a local reference that extensions may replace; substitutes belong
+// to the call and are freed once replaced or when the call ends, the caller's message never.
+
+namespace {
+
+void ReleaseSubstitute(TEIExtensionMessage* m, TEIExtensionMessage* caller) {
+  if (m && m != caller) m->Free();
+}
+
+bool Offer(TEIExtension* ext, TEIExtensionMessage*& msg, TEIExtensionMessage* caller) {
+  TEIExtensionMessage* before = msg;
+  bool handled;
+  try {
+    handled = ext->ExecuteCommand(msg);
+  } catch (...) {
+    if (!msg) msg = before;
+    if (msg != before) ReleaseSubstitute(before, caller);
+    throw;
+  }
+  if (!msg) msg = before;  // nothing to route with: keep the message we had
+  if (msg != before) ReleaseSubstitute(before, caller);
+  return handled;
+}
+
+// Addressed ("Name.Command") to the extension `find` returns, else offered in list order
+// until one handles it.
+template <class Find, class List>
+bool Route(TEIExtensionMessage*& msg, TEIExtensionMessage* caller, Find find, const List& list) {
+  const String::size_type dot = msg->Command.find('.');
+  if (dot != String::npos) {
+    TEIExtension* ext = find(msg->Command.substr(0, dot));
+    msg->Command = msg->Command.substr(dot + 1);
+    return ext ? Offer(ext, msg, caller) : false;
+  }
+  for (Integer i = 0; i < list->GetCount(); ++i)
+    if (Offer(list->Get(i), msg, caller)) return true;
+  return false;
+}
+
+template <class Body>
+bool WithRoutingCall(TEIExtensionMessage* caller, Body body) {
+  if (!caller) return false;
+  TEIExtensionMessage* msg = caller;
+  bool result;
+  try {
+    result = body(msg);
+  } catch (...) {
+    ReleaseSubstitute(msg, caller);
+    throw;
+  }
+  ReleaseSubstitute(msg, caller);
+  return result;
+}
+
+}  // namespace
+
+// ---- TEIManager ------------------------------------------------------------------------------
+
+void TEIManager::AddExtension(TEIExtension* Extension) { FExtensions->Add(Extension); }
+
+void TEIManager::RemoveExtension(TEIExtension* Extension) { FExtensions->Remove(Extension); }
+
+TEIExtension* TEIManager::GetExtensions(Integer Index) const {
+  return Index >= FExtensions->GetCount() ? nullptr : FExtensions->Get(Index);
+}
+
+TEIExtension* TEIManager::GetExtensionByName(const String& Name) const {
+  for (Integer i = 0; i < FExtensions->GetCount(); ++i)
+    if (FExtensions->Get(i)->ClassName() == Name) return FExtensions->Get(i);
+  return nullptr;
+}
+
+bool TEIManager::RouteCommand(TEIExtensionMessage*& Message, TEIExtensionMessage* CallerMessage) {
+  return Route(
+      Message, CallerMessage, [this](const String& name) { return GetExtensionByName(name); }, FExtensions);
+}
+
+bool TEIManager::ExecuteCommand(TEIExtensionMessage* Message) {
+  return WithRoutingCall(Message, [&](TEIExtensionMessage*& msg) { return RouteCommand(msg, Message); });
+}
+
+// ---- TIDEManager ----------------------------------------------------------------------------
+
+void TIDEManager::AddExtensionClass(const TClass* ExtensionClass) {
+  TEIExtensionClass cls = AsExtensionClass(ExtensionClass);
+  if (!cls || cls->ExtensionType() == etNone) return;
+  for (Integer i = 0; i < FExtensionClasses->GetCount(); ++i) {
+    TEIExtensionClass known = FExtensionClasses->Get(i);
+    if (known == cls || String(known->Name) == cls->Name) return;
+  }
+  FExtensionClasses->Add(const_cast<TEIExtensionClassInfo*>(cls));
+  switch (cls->ExtensionType()) {
+    case etIDE: {
+      auto* ext = static_cast<TEIExtension*>(cls->Create(this));
+      ext->SetName(String(cls->Name).substr(1));
+      FExtensions->Add(ext);
+      break;
+    }
+    case etEditor:
+      // Windows managed before the class came are given unnamed instances.
+      for (Integer i = 0; i < FManagers->GetCount(); ++i) {
+        TEIManager* m = FManagers->Get(i);
+        m->AddExtension(static_cast<TEIExtension*>(cls->Create(m)));
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void TIDEManager::CreateExtensionsForEditor(TEIManager* Manager) {
+  for (Integer i = 0; i < FExtensionClasses->GetCount(); ++i) {
+    TEIExtensionClass cls = FExtensionClasses->Get(i);
+    if (cls->ExtensionType() != etEditor) continue;
+    auto* ext = static_cast<TEIExtension*>(cls->Create(Manager));
+    ext->SetName(String(cls->Name).substr(1));
+    Manager->AddExtension(ext);
+  }
+}
+
+void TIDEManager::RemoveExtensionClass(const TClass* ExtensionClass) {
+  TEIExtensionClass cls = AsExtensionClass(ExtensionClass);
+  if (!cls || FExtensionClasses->IndexOf(cls) < 0) return;
+  if (cls->ExtensionType() == etEditor) {
+    for (Integer i = 0; i < FManagers->GetCount(); ++i) {
+      TEIManager* m = FManagers->Get(i);
+      if (TEIExtension* ext = m->GetExtensionByName(cls->Name)) {
+        m->RemoveExtension(ext);
+        ext->Free();
+      }
+    }
+  }
+  FExtensionClasses->Remove(const_cast<TEIExtensionClassInfo*>(cls));
+  TEIExtension* ext = GetExtensionByName(cls->Name);
+  if (ext && ext->ExtensionClass()->ExtensionType() == etIDE) {
+    RemoveExtension(ext);
+    ext->Free();
+  }
+}
+
+TEIExtensionClass TIDEManager::GetExtensionClasses(Integer Index) const {
+  return Index >= FExtensionClasses->GetCount() ? nullptr : FExtensionClasses->Get(Index);
+}
+
+TEIExtension* TIDEManager::GetExtensions(Integer Index) const {
+  return Index >= FExtensions->GetCount() ? nullptr : FExtensions->Get(Index);
+}
+
+TEIExtension* TIDEManager::GetExtensionByName(const String& Name) const {
+  for (Integer i = 0; i < FExtensions->GetCount(); ++i)
+    if (FExtensions->Get(i)->ClassName() == Name) return FExtensions->Get(i);
+  for (Integer i = 0; i < FExtensions->GetCount(); ++i)
+    if (FExtensions->Get(i)->GetName() == Name) return FExtensions->Get(i);
+  return nullptr;
+}
+
+// Every command reaches both levels: the IDE-level extensions first, then each editor
+// window's with the command as it came in; the result tells of the IDE level only.
+bool TIDEManager::ExecuteCommand(TEIExtensionMessage* Message) {
+  return WithRoutingCall(Message, [&](TEIExtensionMessage*& msg) {
+    const String command = msg->Command;
+    bool result = Route(
+        msg, Message, [this](const String& name) { return GetExtensionByName(name); }, FExtensions);
+    for (Integer i = 0; i < FManagers->GetCount(); ++i) {
+      msg->Command = command;
+      FManagers->Get(i)->RouteCommand(msg, Message);
+    }
+    return result;
+  });
+}

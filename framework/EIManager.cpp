@@ -1,0 +1,296 @@
+// Editor-window manager, IDE-wide manager and the notifier list.
+#include "EIManager.h"
+
+IMPLEMENT_CLASS(TEIMessageNotifier, TObject)
+IMPLEMENT_CLASS(TEIMessageNotifierList, TObject)
+IMPLEMENT_CLASS(TEIManager, TComponent)
+IMPLEMENT_COMPONENT_CLASS(TIDEManager, TComponent)
+
+// ---- TEIMessageNotifier ----------------------------------------------------------------------
+
+void TEIMessageNotifier::BeforeEditorMessageProcess(TEIManager*, TMessage, TMessage&) {}
+void TEIMessageNotifier::AfterEditorMessageProcess(TEIManager*, TMessage, TMessage&) {}
+void TEIMessageNotifier::OnIDEManagerDestroy(TIDEManager*) {}
+void TEIMessageNotifier::OnManagerMessage(TEIManager*, Integer) {}
+void TEIMessageNotifier::OnManagerCreated(TEIManager*) {}
+void TEIMessageNotifier::OnManagerDestroying(TEIManager*) {}
+void TEIMessageNotifier::OnActiveFormChanged(TCustomForm*) {}
+void TEIMessageNotifier::OnApplicationActivate(bool) {}
+
+// ---- TEIMessageNotifierList ------------------------------------------------------------------
+
+TEIMessageNotifierList::TEIMessageNotifierList() : FList(new TListOf<TEIMessageNotifier>()) {}
+
+void TEIMessageNotifierList::Destroy() {
+  FList->Clear();
+  FreeAndNil(FList);
+  inherited::Destroy();
+}
+
+void TEIMessageNotifierList::Add(TEIMessageNotifier* Notifier) {
+  if (FList->IndexOf(Notifier) < 0) FList->Add(Notifier);
+}
+
+void TEIMessageNotifierList::Remove(TEIMessageNotifier* Notifier) { FList->Remove(Notifier); }
+
+// Every broadcast reads the count once: a notifier removed meanwhile makes a later index
+// fetch raise the list's index error, which ends the broadcast.
+template <class F>
+static void ForEachNotifier(const TEIMessageNotifierList* list, F call) {
+  const Integer count = list->GetCount();
+  for (Integer i = 0; i < count; ++i) call(list->GetNotifier(i));
+}
+
+void TEIMessageNotifierList::BroadcastBeforeEditorMessageProcess(TEIManager* Manager, TMessage OriginalMessage,
+                                                                 TMessage& ModifiedMessage) {
+  const TMessage original = OriginalMessage;
+  ForEachNotifier(this, [&](TEIMessageNotifier* n) { n->BeforeEditorMessageProcess(Manager, original, ModifiedMessage); });
+}
+
+void TEIMessageNotifierList::BroadcastAfterEditorMessageProcess(TEIManager* Manager, TMessage OriginalMessage,
+                                                                TMessage& ModifiedMessage) {
+  const TMessage original = OriginalMessage;
+  ForEachNotifier(this, [&](TEIMessageNotifier* n) { n->AfterEditorMessageProcess(Manager, original, ModifiedMessage); });
+}
+
+void TEIMessageNotifierList::BroadcastIDEManagerDestroy(TIDEManager* IDEManager) {
+  ForEachNotifier(this, [&](TEIMessageNotifier* n) { n->OnIDEManagerDestroy(IDEManager); });
+}
+
+void TEIMessageNotifierList::BroadcastManagerMessage(TEIManager* Manager, Integer Value) {
+  ForEachNotifier(this, [&](TEIMessageNotifier* n) { n->OnManagerMessage(Manager, Value); });
+}
+
+void TEIMessageNotifierList::BroadcastManagerCreated(TEIManager* Manager) {
+  ForEachNotifier(this, [&](TEIMessageNotifier* n) { n->OnManagerCreated(Manager); });
+}
+
+void TEIMessageNotifierList::BroadcastManagerDestroying(TEIManager* Manager) {
+  ForEachNotifier(this, [&](TEIMessageNotifier* n) { n->OnManagerDestroying(Manager); });
+}
+
+void TEIMessageNotifierList::BroadCastOnActiveFormChanged(TCustomForm* Form) {
+  ForEachNotifier(this, [&](TEIMessageNotifier* n) { n->OnActiveFormChanged(Form); });
+}
+
+void TEIMessageNotifierList::BroadCastOnApplicationActivate(bool Active) {
+  ForEachNotifier(this, [&](TEIMessageNotifier* n) { n->OnApplicationActivate(Active); });
+}
+
+// ---- TEIManager ------------------------------------------------------------------------------
+
+TEIManager::TEIManager(TForm* EditorForm, TIDEManager* IDEManager, TMessageProcessProc BeforeMessage,
+                       TMessageProcessProc AfterMessage)
+    : TComponent(EditorForm) {
+  FAttached = new TListOf<TComponent>();
+  FBeforeMessage = BeforeMessage;
+  FAfterMessage = AfterMessage;
+  FIDEManager = IDEManager;
+  FEditorForm = EditorForm;
+  FExtensions = new TListOf<TEIExtension>();
+  // The IDE-wide manager lives in another owner; this way its end is reported here.
+  if (IDEManager) IDEManager->FreeNotification(this);
+  try {
+    SetupEditor();
+    InstallEditControlHook();
+    if (IDEManager) IDEManager->CreateExtensionsForEditor(this);
+  } catch (...) {
+    Destroy();
+    throw;
+  }
+}
+
+void TEIManager::Destroy() {
+  if (FOnDestroy) FOnDestroy(this);
+  // The hook lives as long as the editor control; it must not call a manager that is gone.
+  if (FEditWrapper) FEditWrapper->DetachCallbacks();
+  FreeAndNil(FAttached);
+  FreeAndNil(FExtensions);
+  inherited::Destroy();
+}
+
+void TEIManager::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == opRemove && AComponent) {
+    if (AComponent == FIDEManager) {
+      // Its handlers are gone with it: nothing of this manager may reach it any more.
+      if (FOnDestroy.Data == FIDEManager) FOnDestroy = nullptr;
+      if (FBeforeMessage.Data == FIDEManager) FBeforeMessage = nullptr;
+      if (FAfterMessage.Data == FIDEManager) FAfterMessage = nullptr;
+      FIDEManager = nullptr;
+    } else {
+      if (FAttached) FAttached->Remove(AComponent);
+      if (FExtensions) FExtensions->Remove(static_cast<TEIExtension*>(AComponent));
+      // Controls that leave the form leave the manager too (the hook goes with the editor).
+      if (AComponent == FEditControl) FEditControl = nullptr, FEditWrapper = nullptr;
+      if (AComponent == FXTabControl) FXTabControl = nullptr;
+      if (AComponent == FMessageView) FMessageView = nullptr;
+      if (AComponent == FStatusBar) FStatusBar = nullptr;
+      if (AComponent == FEditorLocalMenu) FEditorLocalMenu = nullptr;
+      if (AComponent == FMsgViewPopupMenu) FMsgViewPopupMenu = nullptr;
+    }
+  }
+  inherited::Notification(AComponent, Operation);
+}
+
+void TEIManager::DoBeforeEditorControlMessageProcess(TObject*, TMessage OriginalMessage, TMessage& ModifiedMessage) {
+  if (FBeforeMessage) FBeforeMessage(this, OriginalMessage, ModifiedMessage);
+}
+
+void TEIManager::DoAfterEditorControlMessageProcess(TObject*, TMessage OriginalMessage, TMessage& ModifiedMessage) {
+  if (FAfterMessage) FAfterMessage(this, OriginalMessage, ModifiedMessage);
+}
+
+void TEIManager::SetupEditor() {
+  for (Integer i = 0; i < FEditorForm->GetComponentCount(); ++i) {
+    TComponent* c = FEditorForm->GetComponent(i);
+    const String name = c->ClassName();
+    if (SameText(name, "TXTabControl")) {
+      if (auto* w = As<TWinControl>(c)) FXTabControl = w;
+    } else if (SameText(name, "TMessageViewForm")) {
+      if (auto* w = As<TWinControl>(c)) FMessageView = w;
+    } else if (SameText(name, "TStatusbar")) {
+      if (auto* w = As<TWinControl>(c)) FStatusBar = w;
+    } else if (SameText(name, "TPopupMenu")) {
+      if (auto* m = As<TPopupMenu>(c)) {
+        if (SameText(m->GetName(), "EditorLocalMenu"))
+          FEditorLocalMenu = m;
+        else if (SameText(m->GetName(), "MsgViewPopupMenu"))
+          FMsgViewPopupMenu = m;
+      }
+    } else if (SameText(name, "TEditControl")) {
+      if (auto* w = As<TWinControl>(c)) FEditControl = w;
+    }
+  }
+  if (!FXTabControl || !FEditControl || !FStatusBar) throw EAbort("Could not set up editor for integration!");
+}
+
+void TEIManager::InstallEditControlHook() {
+  if (!FEditControl) return;
+  FEditWrapper = new TEIEditWrapper(FEditControl, MethodOf<&TEIManager::DoBeforeEditorControlMessageProcess>(this),
+                                    MethodOf<&TEIManager::DoAfterEditorControlMessageProcess>(this));
+}
+
+// ---- TIDEManager ----------------------------------------------------------------------------
+
+TIDEManager::TIDEManager(TComponent* AOwner) : TComponent(AOwner) {
+  FManagers = new TListOf<TEIManager>();
+  FNotifiers = new TEIMessageNotifierList();
+  FExpertNames = new TStringList();
+  FExpertNames->SetSorted(true);
+  FExpertNames->SetDuplicates(dupIgnore);
+  FExtensionClasses = new TListOf<TEIExtensionClassInfo>();
+  FExtensions = new TListOf<TEIExtension>();
+  FOldActiveFormChange = Screen->OnActiveFormChange;
+  Screen->OnActiveFormChange = MethodOf<&TIDEManager::OnActiveFormChange>(this);
+  FOldApplicationActivate = Application->OnActivate;
+  Application->OnActivate = MethodOf<&TIDEManager::OnApplicationActivate>(this);
+  FOldApplicationDeactivate = Application->OnDeactivate;
+  Application->OnDeactivate = MethodOf<&TIDEManager::OnApplicationDeActivate>(this);
+  DetectExistingEditorWindows();
+}
+
+void TIDEManager::Destroy() {
+  FNotifiers->BroadcastIDEManagerDestroy(this);
+  if (Screen) Screen->OnActiveFormChange = FOldActiveFormChange;
+  if (Application) {
+    Application->OnActivate = FOldApplicationActivate;
+    Application->OnDeactivate = FOldApplicationDeactivate;
+  }
+  // Editor windows that outlive this manager must not report to it.
+  for (Integer i = 0; i < FManagers->GetCount(); ++i) FManagers->Get(i)->SetOnDestroy(nullptr);
+  FreeAndNil(FExpertNames);
+  FreeAndNil(FNotifiers);
+  FreeAndNil(FManagers);
+  FreeAndNil(FExtensionClasses);
+  FreeAndNil(FExtensions);
+  inherited::Destroy();
+}
+
+// An IDE-level extension freed by someone else leaves the list instead of dangling in it.
+void TIDEManager::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == opRemove && FExtensions) FExtensions->Remove(static_cast<TEIExtension*>(AComponent));
+  inherited::Notification(AComponent, Operation);
+}
+
+TEIManager* TIDEManager::GetManagerByEditor(TForm* Form) const {
+  for (Integer i = 0; i < FManagers->GetCount(); ++i)
+    if (FManagers->Get(i)->GetEditorForm() == Form) return FManagers->Get(i);
+  return nullptr;
+}
+
+void TIDEManager::DetectExistingEditorWindows() {
+  const Integer count = Screen->GetFormCount();
+  for (Integer i = 0; i < count; ++i) DetectNewEditorWindow(Screen->GetForm(i));
+}
+
+void TIDEManager::DetectNewEditorWindow(TForm* Form) {
+  if (!Form) return;
+  if (!SameText(Form->ClassName(), "TEditWindow")) return;
+  if (GetManagerByEditor(Form)) return;
+  try {
+    auto* M = new TEIManager(Form, this, MethodOf<&TIDEManager::DoBeforeEditorControlMessageProcess>(this),
+                             MethodOf<&TIDEManager::DoAfterEditorControlMessageProcess>(this));
+    M->SetName("EIManager");
+    AddEIManager(M);
+    M->SetOnDestroy(MethodOf<&TIDEManager::OnManagerDestroy>(this));
+    FNotifiers->BroadcastManagerCreated(M);
+  } catch (...) {
+    // A form that is no editor window after all stays unmanaged; activation never fails.
+  }
+}
+
+void TIDEManager::OnActiveFormChange(TObject* Sender) {
+  if (FOldActiveFormChange) FOldActiveFormChange(Sender);
+  if (Application->GetTerminated() || Application->Destroying()) return;
+  DetectNewEditorWindow(Screen->GetActiveForm());
+  if (TForm* form = Screen->GetActiveForm()) FNotifiers->BroadCastOnActiveFormChanged(form);
+}
+
+void TIDEManager::OnApplicationActivate(TObject* Sender) {
+  if (FOldApplicationActivate) FOldApplicationActivate(Sender);
+  FNotifiers->BroadCastOnApplicationActivate(true);
+}
+
+void TIDEManager::OnApplicationDeActivate(TObject* Sender) {
+  if (FOldApplicationDeactivate) FOldApplicationDeactivate(Sender);
+  FNotifiers->BroadCastOnApplicationActivate(false);
+}
+
+void TIDEManager::OnManagerDestroy(TEIManager* Manager) {
+  if (FManagers->IndexOf(Manager) < 0) return;
+  FNotifiers->BroadcastManagerDestroying(Manager);
+  FManagers->Remove(Manager);
+}
+
+void TIDEManager::DoBeforeEditorControlMessageProcess(TObject* Sender, TMessage OriginalMessage,
+                                                      TMessage& ModifiedMessage) {
+  const TMessage original = OriginalMessage;
+  FNotifiers->BroadcastBeforeEditorMessageProcess(static_cast<TEIManager*>(Sender), original, ModifiedMessage);
+}
+
+void TIDEManager::DoAfterEditorControlMessageProcess(TObject* Sender, TMessage OriginalMessage,
+                                                     TMessage& ModifiedMessage) {
+  const TMessage original = OriginalMessage;
+  FNotifiers->BroadcastAfterEditorMessageProcess(static_cast<TEIManager*>(Sender), original, ModifiedMessage);
+}
+
+// ---- global routines --------------------------------------------------------------------
+
+TIDEManager* FindIDEIntegrationManager() {
+  if (!Application) return nullptr;
+  for (Integer i = 0; i < Application->GetComponentCount(); ++i) {
+    TComponent* c = Application->GetComponent(i);
+    if (SameText(c->ClassName(), TIDEManager::StaticClass()->ClassName())) return static_cast<TIDEManager*>(c);
+  }
+  return nullptr;
+}
+
+TIDEManager* InstallIDEIntegrationManager(const String& ExpertName) {
+  TIDEManager* M = FindIDEIntegrationManager();
+  if (!M) {
+    M = new TIDEManager(Application);
+    M->SetName("IDEManager");
+  }
+  M->AddEIIExpertname(ExpertName);
+  return M;
+}

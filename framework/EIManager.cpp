@@ -119,7 +119,7 @@ void TEIManager::Notification(TComponent* AComponent, TOperation Operation) {
       FIDEManager = nullptr;
     } else {
       if (FAttached) FAttached->Remove(AComponent);
-      if (FExtensions) FExtensions->Remove(static_cast<TEIExtension*>(AComponent));
+      if (FExtensions) FExtensions->TList::Remove(AComponent);
       // Controls that leave the form leave the manager too (the hook goes with the editor).
       if (AComponent == FEditControl) FEditControl = nullptr, FEditWrapper = nullptr;
       if (AComponent == FXTabControl) FXTabControl = nullptr;
@@ -208,7 +208,7 @@ void TIDEManager::Destroy() {
 
 // An IDE-level extension freed by someone else leaves the list instead of dangling in it.
 void TIDEManager::Notification(TComponent* AComponent, TOperation Operation) {
-  if (Operation == opRemove && FExtensions) FExtensions->Remove(static_cast<TEIExtension*>(AComponent));
+  if (Operation == opRemove && FExtensions) FExtensions->TList::Remove(AComponent);
   inherited::Notification(AComponent, Operation);
 }
 
@@ -280,7 +280,8 @@ TIDEManager* FindIDEIntegrationManager() {
   if (!Application) return nullptr;
   for (Integer i = 0; i < Application->GetComponentCount(); ++i) {
     TComponent* c = Application->GetComponent(i);
-    if (SameText(c->ClassName(), TIDEManager::StaticClass()->ClassName())) return static_cast<TIDEManager*>(c);
+    // Another package's copy of this class has the same layout but is not the same type.
+    if (SameText(c->ClassName(), TIDEManager::StaticClass()->ClassName())) return reinterpret_cast<TIDEManager*>(c);
   }
   return nullptr;
 }

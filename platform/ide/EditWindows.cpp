@@ -49,12 +49,12 @@ void TEditControl::SetTopLine(Integer v) {
 
 Integer TEditControl::GetLinesInWindow() const { return FHeight / LineHeight; }
 
-String& TEditControl::Line(Integer y) {
+// Reading a line past the end gives an empty one without adding it: keys that change
+// nothing leave the buffer as it was.
+String TEditControl::Line(Integer y) const { return y <= FLines->GetCount() ? FLines->Get(y - 1) : String(); }
+
+void TEditControl::EnsureLine(Integer y) {
   while (FLines->GetCount() < y) FLines->Add(String());
-  // Lines are edited in place through a copy: the list hands out values.
-  static thread_local String scratch;
-  scratch = FLines->Get(y - 1);
-  return scratch;
 }
 
 void TEditControl::ScrollToCaret() {
@@ -67,6 +67,7 @@ void TEditControl::ScrollToCaret() {
 // A caret past the end of its line types at the end of the line, as the editor's default
 // (no "cursor beyond end of line") does.
 void TEditControl::InsertChar(char c) {
+  EnsureLine(FCaretY);
   String s = Line(FCaretY);
   size_t x = static_cast<size_t>(FCaretX - 1);
   if (x > s.size()) x = s.size();
@@ -76,6 +77,7 @@ void TEditControl::InsertChar(char c) {
 }
 
 void TEditControl::NewLine() {
+  EnsureLine(FCaretY);
   String s = Line(FCaretY);
   size_t x = static_cast<size_t>(FCaretX - 1);
   if (x > s.size()) x = s.size();

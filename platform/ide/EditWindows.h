@@ -38,7 +38,8 @@ class TEditControl : public TCustomControl {
   void DeleteBack();
   void DeleteForward();
   void ScrollToCaret();
-  String& Line(Integer y);
+  String Line(Integer y) const;
+  void EnsureLine(Integer y);
   TStringList* FLines;
   Integer FCaretX = 1, FCaretY = 1, FTopLine = 1;
   Integer FKeysHandled = 0;

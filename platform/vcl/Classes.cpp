@@ -392,7 +392,13 @@ void TComponent::FreeNotification(TComponent* c) {
   }
 }
 
+// Registration is two-way, so is its removal: neither side may keep a pointer to the other.
 void TComponent::RemoveFreeNotification(TComponent* c) {
+  RemoveNotification(c);
+  if (c) c->RemoveNotification(this);
+}
+
+void TComponent::RemoveNotification(TComponent* c) {
   if (!FFreeNotifies) return;
   FFreeNotifies->Remove(c);
   if (FFreeNotifies->GetCount() == 0) FreeAndNil(FFreeNotifies);

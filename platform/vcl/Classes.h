@@ -157,6 +157,7 @@ class TComponent : public TPersistent {
  private:
   void Insert(TComponent* c);
   void Remove(TComponent* c);
+  void RemoveNotification(TComponent* c);
   TComponent* FOwner = nullptr;
   String FName;
   TListOf<TComponent>* FComponents = nullptr;

@@ -188,6 +188,8 @@ void TWinControl::Destroy() {
   inherited::Destroy();
 }
 
+TWinControl::~TWinControl() { FreeObjectInstance(FObjectInstance); }
+
 TControl* TWinControl::GetControl(Integer index) const {
   if (index < 0 || index >= GetControlCount()) TList::Error("List index out of bounds (%d)", index);
   size_t i = static_cast<size_t>(index);

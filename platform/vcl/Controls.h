@@ -165,6 +165,10 @@ class TWinControl : public TControl {
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
   virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
 
+  // A descendant's constructor that raised never reaches Destroy(): the window-procedure
+  // instance is released here then.
+  ~TWinControl() override;
+
   HWND FHandle = 0;
   WNDPROC FObjectInstance = nullptr;
   WNDPROC FDefWndProc = nullptr;

@@ -210,19 +210,14 @@ void TScreen::SetFocusedForm(TCustomForm* form, TWinControl* control) {
 }
 
 void TScreen::ControlDestroyed(TControl* control) {
-  bool changed = false;
-  if (FActiveControl == control) FActiveControl = nullptr, changed = true;
+  if (FActiveControl == control) FActiveControl = nullptr;
   if (FActiveCustomForm == control) {
     FActiveCustomForm = nullptr;
     FActiveForm = nullptr;
-    changed = true;
   }
-  if (FLastActiveControl == control) FLastActiveControl = nullptr;
-  if (FLastActiveCustomForm == control) {
-    FLastActiveCustomForm = nullptr;
-    changed = true;
-  }
-  if (changed) UpdateLastActive();
+  // The last reported form and control are only compared, never used, so they are left as
+  // they are: losing the active form is announced like any other change.
+  UpdateLastActive();
 }
 
 void TScreen::UpdateLastActive() {

@@ -35,6 +35,7 @@ DECLARE_EXCEPTION(EConvertError, Exception)
 DECLARE_EXCEPTION(EPropertyError, Exception)
 DECLARE_EXCEPTION(EInOutError, Exception)
 DECLARE_EXCEPTION(EOutOfResources, Exception)
+DECLARE_EXCEPTION(EAbstractError, Exception)
 
 [[noreturn]] void Abort();
 

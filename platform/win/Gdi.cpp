@@ -38,3 +38,6 @@ HWND WindowFromDC(HDC hDC) {
 }
 
 int GetLiveDCCount() { return static_cast<int>(DCs().size()); }
+
+// Called by ResetWindowManager: a fresh desktop has handed out no device contexts.
+void ResetDeviceContexts() { DCs().clear(); }

@@ -602,7 +602,7 @@ BOOL PeekMessage(MSG* out, HWND hWnd, UINT fmin, UINT fmax, UINT removeMsg) {
     return TRUE;
   }
   // Paint messages are made up when nothing else is waiting.
-  if (fmin == 0 || (fmin <= WM_PAINT && WM_PAINT <= fmax)) {
+  if ((fmin == 0 && fmax == 0) || (fmin <= WM_PAINT && WM_PAINT <= fmax)) {
     TWindow* w = hWnd ? Lookup(hWnd) : FindInvalid(wm.TopLevel);
     if (w && w->Invalid) {
       if (out) *out = MSG{w->Handle, WM_PAINT, 0, 0, wm.MessageTime, wm.Cursor};
@@ -853,6 +853,15 @@ WORD ScanCodeOf(WORD vk) {
     case VK_CONTROL: return 0x1D;
     case VK_MENU: return 0x38;
     case VK_DELETE: return 0x53;
+    case VK_INSERT: return 0x52;
+    case VK_HOME: return 0x47;
+    case VK_END: return 0x4F;
+    case VK_PRIOR: return 0x49;
+    case VK_NEXT: return 0x51;
+    case VK_LEFT: return 0x4B;
+    case VK_UP: return 0x48;
+    case VK_RIGHT: return 0x4D;
+    case VK_DOWN: return 0x50;
     default: return 0;
   }
 }
@@ -862,9 +871,9 @@ LPARAM MakeKeyData(UINT message, WORD vk, bool previousDown, WORD repeat) {
   data |= static_cast<uint32_t>(ScanCodeOf(vk) & 0xFF) << 16;
   if (vk == VK_DELETE || vk == VK_INSERT || (vk >= VK_PRIOR && vk <= VK_DOWN)) data |= 1u << 24;
   bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
-  if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_SYSCHAR) {
-    if (GetKeyState(VK_MENU) < 0 || vk == VK_MENU || message != WM_SYSKEYUP) data |= 1u << 29;
-  }
+  // System keystrokes are the ones made with Alt held. The key state cannot tell: it follows
+  // retrieval, and the Alt press of a chord may still be waiting in the queue.
+  if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_SYSCHAR) data |= 1u << 29;
   if (up) {
     data = (data & 0xFFFF0000u) | 1u;
     data |= 1u << 30 | 1u << 31;
@@ -885,7 +894,10 @@ BOOL MessageBeep(UINT type) {
 int GetMessageBeepCount() { return WM().BeepCount; }
 UINT GetLastMessageBeepType() { return WM().LastBeep; }
 
+void ResetDeviceContexts();  // Gdi.cpp
+
 void ResetWindowManager() {
+  ResetDeviceContexts();
   if (!gWM) return;
   for (TSlot& s : gWM->Slots) delete s.Window;
   delete gWM;

@@ -148,6 +148,9 @@ TEST_F(ManagerTest, ChainedHandlersRunFirstAndAreRestoredAtTheEnd) {
   EXPECT_TRUE(Screen->OnActiveFormChange == savedForm);
   EXPECT_TRUE(Application->OnActivate == MethodOf<&THandlerLog::Activate>(&old));
   EXPECT_TRUE(Application->OnDeactivate == MethodOf<&THandlerLog::Deactivate>(&old));
+  Screen->OnActiveFormChange = nullptr;  // `old` ends with this test
+  Application->OnActivate = nullptr;
+  Application->OnDeactivate = nullptr;
 }
 
 TEST_F(ManagerTest, ClosingAnEditorWindowUnregistersItsManager) {

@@ -1,0 +1,122 @@
+// Windows: destruction order, lookup by class, parents and owners, beeps and device contexts.
+#include <algorithm>
+
+#include "DesktopFixture.h"
+
+namespace {
+
+using WindowTest = TDesktopTest;
+
+TEST_F(WindowTest, DestroyingAWindowTakesOwnedWindowsFirstAndChildrenInsideItsDestroyMessages) {
+  TLoggingProc pp{"P", log}, c1p{"C1", log}, c2p{"C2", log}, gp{"G", log}, op{"O", log};
+  for (TLoggingProc* p : {&pp, &c1p, &c2p, &gp, &op}) p->Only = {WM_DESTROY, WM_NCDESTROY};
+  int before = GetWindowCount();
+  HWND p = MakeWindow("P", pp.Value());
+  HWND c1 = MakeWindow("C", c1p.Value(), WS_CHILD, p);
+  HWND c2 = MakeWindow("C", c2p.Value(), WS_CHILD, p);
+  HWND g = MakeWindow("G", gp.Value(), WS_CHILD, c1);
+  HWND o = MakeWindow("O", op.Value(), WS_POPUP, 0, p);
+  std::vector<HWND> all = {p, c1, c2, g, o};
+
+  // What still exists while the parent handles its two messages.
+  std::vector<bool> atDestroy, atNcDestroy;
+  pp.OnMessage = [&](HWND, UINT msg) {
+    auto& seen = msg == WM_DESTROY ? atDestroy : atNcDestroy;
+    for (HWND h : {p, c1, c2, g, o}) seen.push_back(IsWindow(h) != FALSE);
+  };
+  ASSERT_TRUE(DestroyWindow(p));
+
+  EXPECT_EQ(atDestroy, (std::vector<bool>{true, true, true, true, false}));
+  EXPECT_EQ(atNcDestroy, (std::vector<bool>{true, false, false, false, false}));
+  ASSERT_EQ(log.size(), 10u);
+  auto at = [&](const std::string& entry) { return std::find(log.begin(), log.end(), entry) - log.begin(); };
+  const std::pair<const char*, const char*> before_after[] = {
+      {"O:WM_NCDESTROY", "P:WM_DESTROY"},  // owned windows go first, completely
+      {"P:WM_DESTROY", "C1:WM_DESTROY"},   {"P:WM_DESTROY", "C2:WM_DESTROY"},
+      {"C1:WM_DESTROY", "G:WM_DESTROY"},   {"G:WM_NCDESTROY", "C1:WM_NCDESTROY"},
+      {"C1:WM_NCDESTROY", "P:WM_NCDESTROY"}, {"C2:WM_NCDESTROY", "P:WM_NCDESTROY"},
+  };
+  for (const auto& [first, second] : before_after) EXPECT_LT(at(first), at(second)) << first << " before " << second;
+  EXPECT_EQ(log.back(), "P:WM_NCDESTROY");
+
+  for (HWND h : all) EXPECT_FALSE(IsWindow(h));
+  EXPECT_EQ(GetWindowCount(), before);
+  SetLastError(0);
+  EXPECT_FALSE(DestroyWindow(p));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+}
+
+TEST_F(WindowTest, FindWindowMatchesTopLevelClassNamesRegardlessOfCaseTopmostFirst) {
+  HWND lower = MakeWindow("TEditWindow", nullptr);
+  HWND upper = MakeWindow("TEditWindow", nullptr);  // newer windows start on top
+  HWND host = MakeWindow("THost", nullptr);
+  MakeWindow("TEditControl", nullptr, WS_CHILD | WS_VISIBLE, host);
+  SetWindowText(lower, "Unit1.pas");
+
+  EXPECT_EQ(FindWindow("teditwindow", nullptr), upper);
+  BringWindowToTop(lower);
+  EXPECT_EQ(FindWindow("TEDITWINDOW", nullptr), lower);
+  EXPECT_EQ(FindWindow("TEditControl", nullptr), 0u) << "child windows are not searched";
+  EXPECT_EQ(FindWindow("TNoSuchClass", nullptr), 0u);
+  EXPECT_EQ(FindWindow(nullptr, "UNIT1.PAS"), lower);
+  EXPECT_EQ(FindWindow("TEditWindow", "Unit2.pas"), 0u);
+  DestroyWindow(lower);
+  EXPECT_EQ(FindWindow("TEditWindow", nullptr), upper);
+}
+
+TEST_F(WindowTest, GetParentGivesTheParentOfAChildAndTheOwnerOfAPopupOnly) {
+  HWND top = MakeWindow("Top", nullptr);
+  HWND child = MakeWindow("Child", nullptr, WS_CHILD, top);
+  HWND popup = MakeWindow("Popup", nullptr, WS_POPUP, 0, top);
+  HWND owned = MakeWindow("Owned", nullptr, WS_OVERLAPPED, 0, top);
+  struct {
+    const char* Name;
+    HWND Window, Parent, Owner;
+  } rows[] = {
+      {"child", child, top, 0},
+      {"owned popup", popup, top, top},
+      {"owned overlapped", owned, 0, top},
+      {"unowned top-level", top, 0, 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    EXPECT_EQ(GetParent(row.Window), row.Parent);
+    EXPECT_EQ(GetWindowOwner(row.Window), row.Owner);
+  }
+}
+
+TEST_F(WindowTest, BeepsAreCountedWithTheirType) {
+  EXPECT_EQ(GetMessageBeepCount(), 0);
+  MessageBeep(MB_ICONEXCLAMATION);
+  MessageBeep(MB_OK);
+  EXPECT_EQ(GetMessageBeepCount(), 2);
+  EXPECT_EQ(GetLastMessageBeepType(), MB_OK);
+  ResetWindowManager();
+  EXPECT_EQ(GetMessageBeepCount(), 0);
+}
+
+TEST_F(WindowTest, DeviceContextsAreCountedUntilReleased) {
+  HWND w = MakeWindow("W", nullptr);
+  HDC dc = GetDC(w);
+  HDC desktop = GetDCEx(GetDesktopWindow(), 0, DCX_CACHE | DCX_LOCKWINDOWUPDATE);
+  ASSERT_NE(dc, 0u);
+  ASSERT_NE(desktop, 0u);
+  EXPECT_EQ(GetLiveDCCount(), 2);
+  EXPECT_EQ(WindowFromDC(dc), w);
+
+  EXPECT_EQ(ReleaseDC(w, dc), 1);
+  EXPECT_EQ(ReleaseDC(w, dc), 0) << "a device context is released once";
+  EXPECT_EQ(GetLiveDCCount(), 1);
+
+  DestroyWindow(w);
+  SetLastError(0);
+  EXPECT_EQ(GetDC(w), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(GetLiveDCCount(), 1);
+
+  // A fresh desktop starts with none handed out, so one test's leak never shows in another's count.
+  ResetWindowManager();
+  EXPECT_EQ(GetLiveDCCount(), 0);
+}
+
+}  // namespace

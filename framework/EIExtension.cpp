@@ -72,6 +72,15 @@ bool WithRoutingCall(TEIExtensionMessage* caller, Body body) {
   return result;
 }
 
+// Component names are unique per owner without regard to case, and two registered classes
+// can share a name once the first letter is gone (TFoo, XFoo) or differ only in case: the
+// later instance then stays unnamed instead of failing its registration or its window.
+void NameAfterClass(TEIExtension* ext, TEIExtensionClass cls) {
+  const String name = String(cls->Name).substr(1);
+  if (!IsValidIdent(name) || (ext->GetOwner() && ext->GetOwner()->FindComponent(name))) return;
+  ext->SetName(name);
+}
+
 }  // namespace
 
 // ---- TEIManager ------------------------------------------------------------------------------
@@ -112,7 +121,7 @@ void TIDEManager::AddExtensionClass(const TClass* ExtensionClass) {
   switch (cls->ExtensionType()) {
     case etIDE: {
       auto* ext = static_cast<TEIExtension*>(cls->Create(this));
-      ext->SetName(String(cls->Name).substr(1));
+      NameAfterClass(ext, cls);
       FExtensions->Add(ext);
       break;
     }
@@ -133,7 +142,7 @@ void TIDEManager::CreateExtensionsForEditor(TEIManager* Manager) {
     TEIExtensionClass cls = FExtensionClasses->Get(i);
     if (cls->ExtensionType() != etEditor) continue;
     auto* ext = static_cast<TEIExtension*>(cls->Create(Manager));
-    ext->SetName(String(cls->Name).substr(1));
+    NameAfterClass(ext, cls);
     Manager->AddExtension(ext);
   }
 }
@@ -151,8 +160,10 @@ void TIDEManager::RemoveExtensionClass(const TClass* ExtensionClass) {
     }
   }
   FExtensionClasses->Remove(const_cast<TEIExtensionClassInfo*>(cls));
+  // The lookup falls back to component names, which may belong to another class's instance
+  // (class TTFoo is named TFoo): only this class's own instance goes.
   TEIExtension* ext = GetExtensionByName(cls->Name);
-  if (ext && ext->ExtensionClass()->ExtensionType() == etIDE) {
+  if (ext && ext->ClassType() == cls && cls->ExtensionType() == etIDE) {
     RemoveExtension(ext);
     ext->Free();
   }

@@ -73,9 +73,11 @@ TEST_F(ManagerTest, SetupFindsPartsByClassAndNameWithTheLastOneWinning) {
   EXPECT_EQ(m->GetEditControl(), w->GetEditControl());  // the later of the two
   EXPECT_EQ(m->GetEditorLocalMenu(), w->FindComponent("EditorLocalMenu"));
   // Only the later control is hooked.
-  for (Integer i = 0; i < w->GetComponentCount(); ++i)
-    if (auto* e = As<TEditControl>(w->GetComponent(i)))
+  for (Integer i = 0; i < w->GetComponentCount(); ++i) {
+    if (auto* e = As<TEditControl>(w->GetComponent(i))) {
       EXPECT_EQ(e->GetComponentCount(), e == m->GetEditControl() ? 1 : 0);
+    }
+  }
 }
 
 TEST_F(ManagerTest, InstallingTwiceGivesOneManagerWithSortedNames) {

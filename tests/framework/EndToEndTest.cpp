@@ -9,6 +9,10 @@
 static std::atomic<bool> gCounting{false};
 static std::atomic<long> gAllocations{0};
 
+// The replacement pair allocates with malloc and frees with free; the compiler cannot see that
+// the two belong together.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t n) {
   if (gCounting) ++gAllocations;
   if (void* p = std::malloc(n ? n : 1)) return p;
@@ -16,6 +20,7 @@ void* operator new(std::size_t n) {
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace {
 

@@ -1,0 +1,391 @@
+// Modules, editors, views, readers, writers and undo over real editor controls; forms and
+// components answering from published properties.
+#include <vector>
+
+#include "IDEHostFixture.h"
+
+namespace {
+
+class TTestLabel : public TComponent {
+  DECLARE_CLASS(TTestLabel, TComponent)
+ public:
+  explicit TTestLabel(TComponent* AOwner) : TComponent(AOwner) {}
+  String GetCaption() const { return FCaption; }
+  void SetCaption(const String& s) { FCaption = s; }
+  Integer GetWidth() const { return 120; }
+
+ private:
+  String FCaption = "Hello";
+};
+const TPropInfo TestLabelProps[] = {
+    PUBLISHED_STR(TTestLabel, "Caption", GetCaption, SetCaption),
+    PUBLISHED_INT_RO(TTestLabel, "Width", GetWidth),
+    TPropInfo{"Secret", tkInteger, nullptr, [](TObject*, Int64) {}, nullptr, nullptr},  // write-only
+};
+IMPLEMENT_COMPONENT_CLASS_PROPS(TTestLabel, TComponent, TestLabelProps)
+
+class EditorTest : public TIDEHostFixture {
+ protected:
+  // Opens a module on `text` and holds its module and editor interfaces for the test.
+  TIDEModule* Open(const String& text, const String& name = "Unit1.pas") {
+    FModule = Project()->OpenBuffer(name, text);
+    FModuleIntf.Reset(ToolServices->GetModuleInterface(name));
+    FEditor.Reset(FModuleIntf->GetEditorInterface());
+    return FModule;
+  }
+  TEditControl* Control() const { return FModule->GetEditControl(); }
+
+  String ReadAll(LongInt block, std::vector<LongInt>* counts = nullptr) {
+    TInterfaceGuard<TIEditReader> reader(FEditor->CreateReader());
+    String text;
+    std::vector<char> buffer(static_cast<size_t>(block));
+    LongInt offset = 0, n;
+    do {
+      n = reader->GetText(offset, buffer.data(), block);
+      if (counts) counts->push_back(n);
+      text.append(buffer.data(), static_cast<size_t>(n));
+      offset += n;
+    } while (n == block);
+    return text;
+  }
+
+  LongInt Offset(LongInt line, LongInt col) {
+    TInterfaceGuard<TIEditView> view(FEditor->GetView(0));
+    TEditPos ep{static_cast<SmallInt>(col), line};
+    TCharPos cp;
+    view->ConvertPos(true, ep, cp);
+    return view->CharPosToPos(cp);
+  }
+
+  // One writer: keep the text before `from`, then delete up to `to` and insert `text`.
+  void Write(LongInt from, LongInt to, const char* text) {
+    TInterfaceGuard<TIEditWriter> writer(FEditor->CreateUndoableWriter());
+    ASSERT_TRUE(writer->CopyTo(from));
+    if (to > from) {
+      ASSERT_TRUE(writer->DeleteTo(to));
+    }
+    if (text) {
+      ASSERT_TRUE(writer->Insert(text));
+    }
+  }
+
+  TIDEModule* FModule = nullptr;
+  TInterfaceGuard<TIModuleInterface> FModuleIntf;
+  TInterfaceGuard<TIEditorInterface> FEditor;
+
+  void TearDown() override {
+    FEditor.Reset();
+    FModuleIntf.Reset();
+    TIDEHostFixture::TearDown();
+  }
+};
+
+TEST_F(EditorTest, BufferKeepsOneKindOfLineBreakAndItsFinalEmptyLine) {
+  struct {
+    const char* Loaded;
+    const char* Buffer;
+    Integer Lines;
+  } rows[] = {
+      {"", "", 1},
+      {"one", "one", 1},
+      {"a\r\nb\r\n", "a\r\nb\r\n", 3},
+      {"a\nb\n", "a\r\nb\r\n", 3},
+      {"a\rb", "a\r\nb", 2},
+      {"a\n\rb", "a\r\n\r\nb", 3},  // LF CR is two breaks
+      {"caf\xe9\tx", "caf\xe9\tx", 1},  // bytes as they are
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Loaded);
+    Open(row.Loaded);
+    EXPECT_EQ(ReadAll(4097), row.Buffer);
+    EXPECT_EQ(FEditor->LinesInBuffer(), row.Lines);
+    ToolServices->CloseFile("Unit1.pas");
+  }
+}
+
+TEST_F(EditorTest, ReaderCopiesBlocksAndReportsZeroAtTheEnd) {
+  Open(String(4097, 'x'));
+  std::vector<LongInt> counts;
+  EXPECT_EQ(ReadAll(4097, &counts).size(), 4097u);
+  EXPECT_EQ(counts, (std::vector<LongInt>{4097, 0}));
+
+  Open(String(5000, 'y'), "Big.pas");
+  counts.clear();
+  EXPECT_EQ(ReadAll(4097, &counts), String(5000, 'y'));
+  EXPECT_EQ(counts, (std::vector<LongInt>{4097, 903}));
+
+  TInterfaceGuard<TIEditReader> reader(FEditor->CreateReader());
+  char buf[8] = {};
+  EXPECT_EQ(reader->GetText(5000, buf, 8), 0);
+  EXPECT_EQ(reader->GetText(-1, buf, 8), 0);
+  EXPECT_EQ(reader->GetText(0, buf, 0), 0);
+  EXPECT_EQ(reader->GetText(0, nullptr, 8), 0);
+}
+
+TEST_F(EditorTest, EditorPositionsConvertToBufferOffsets) {
+  Open("ab\r\ncdef\r\n\r\nxyz");
+  struct {
+    LongInt Line, Col, Offset;
+  } rows[] = {
+      {1, 1, 0},   {1, 3, 2},   {1, 9, 2},     // past the end of a line: its end
+      {2, 1, 4},   {2, 5, 8},   {3, 1, 10},    // an empty line
+      {4, 3, 14},  {4, 4, 15},  {5, 1, 15},    // past the last line: the buffer's end
+      {99, 7, 15}, {0, 1, -1},  {1, 0, -1},    // before the buffer: none
+      {-3, 1, -1},
+  };
+  for (const auto& row : rows) EXPECT_EQ(Offset(row.Line, row.Col), row.Offset) << row.Line << ":" << row.Col;
+
+  Open("", "Empty.pas");
+  EXPECT_EQ(Offset(1, 1), 0);
+  EXPECT_EQ(Offset(2, 1), 0);
+
+  TInterfaceGuard<TIEditView> view(FEditor->GetView(0));
+  TEditPos ep{};
+  TCharPos cp{4, 7};
+  view->ConvertPos(false, ep, cp);
+  EXPECT_EQ(ep, (TEditPos{5, 7}));
+}
+
+TEST_F(EditorTest, ViewReadsAndMovesTheEditorControlsCaret) {
+  Open("first\r\nsecond\r\nthird");
+  TInterfaceGuard<TIEditView> view(FEditor->GetView(0));
+  EXPECT_EQ(view->GetPos(0), (TEditPos{1, 1}));
+  view->SetPos(0, {4, 2});
+  EXPECT_EQ(Control()->GetCaretX(), 4);
+  EXPECT_EQ(Control()->GetCaretY(), 2);
+
+  // Typing goes where the view put the cursor.
+  TypeKey(Control()->GetHandle(), 'Z');
+  EXPECT_EQ(FModule->GetText(), "first\r\nseczond\r\nthird");
+  EXPECT_EQ(view->GetPos(0), (TEditPos{5, 2}));
+
+  struct {
+    TEditPos Set, Got;
+  } rows[] = {
+      {{40, 3}, {40, 3}},  // beyond the line's end: the cursor may stand there
+      {{2, 99}, {2, 3}},   // past the last line: the last line
+      {{0, 0}, {1, 1}},
+  };
+  for (const auto& row : rows) {
+    view->SetPos(0, row.Set);
+    EXPECT_EQ(view->GetPos(0), row.Got) << row.Set.Col << ":" << row.Set.Line;
+  }
+  EXPECT_EQ(view->GetPos(1), (TEditPos{1, 1}));  // the view's top
+  EXPECT_EQ(view->GetPos(5), TEditPos{});
+}
+
+TEST_F(EditorTest, ModuleWithoutAShownEditorWindowHasNoView) {
+  Open("text");
+  EXPECT_EQ(FEditor->GetViewCount(), 1);
+  EXPECT_EQ(FEditor->GetView(1), nullptr);
+  FModule->GetEditWindow()->Hide();
+  EXPECT_EQ(FEditor->GetViewCount(), 0);
+  EXPECT_EQ(FEditor->GetView(0), nullptr);
+  EXPECT_EQ(ToolServices->GetCurrentFile(), "");
+  TInterfaceGuard<TIEditReader> reader(FEditor->CreateReader());
+  EXPECT_TRUE(reader);  // the buffer is still there
+  EXPECT_TRUE(FModuleIntf->ShowSource());
+  EXPECT_EQ(FEditor->GetViewCount(), 1);
+  EXPECT_EQ(ToolServices->GetCurrentFile(), "Unit1.pas");
+}
+
+TEST_F(EditorTest, EachWriterChangeIsOneUndoStepTakenBackInReverse) {
+  Open("line1\r\nline2\r\nline3");
+  // Deleting line 2 with its break, then inserting a replacement, as two writers.
+  Write(Offset(2, 1), Offset(3, 1), nullptr);
+  Write(Offset(2, 1), 0, "new\n");
+  EXPECT_EQ(FModule->GetText(), "line1\r\nnew\r\nline3");  // the bare LF became the buffer's break
+  ASSERT_EQ(FModule->GetUndoCount(), 2);
+  EXPECT_EQ(FModule->GetUndoStep(0).Deleted, "line2\r\n");
+  EXPECT_EQ(FModule->GetUndoStep(1).Offset, 7);
+  EXPECT_EQ(FModule->GetUndoStep(1).Inserted, "new\n");  // exactly what the tool wrote
+
+  EXPECT_TRUE(FModule->Undo());
+  EXPECT_EQ(FModule->GetText(), "line1\r\nline3");
+  EXPECT_TRUE(FModule->Undo());
+  EXPECT_EQ(FModule->GetText(), "line1\r\nline2\r\nline3");
+  EXPECT_FALSE(FModule->Undo());
+}
+
+TEST_F(EditorTest, OneWriterWorksInTheBuffersOriginalOffsets) {
+  Open("0123456789");
+  TInterfaceGuard<TIEditWriter> writer(FEditor->CreateUndoableWriter());
+  EXPECT_TRUE(writer->CopyTo(2));
+  EXPECT_TRUE(writer->DeleteTo(4));
+  EXPECT_TRUE(writer->Insert("abc"));
+  EXPECT_TRUE(writer->CopyTo(6));
+  EXPECT_TRUE(writer->Insert("!"));
+  EXPECT_EQ(writer->Position(), 6);
+  EXPECT_FALSE(writer->CopyTo(5));  // behind the writer
+  EXPECT_FALSE(writer->DeleteTo(1));
+  EXPECT_TRUE(writer->DeleteTo(1000));  // past the end: up to the end
+  EXPECT_EQ(FModule->GetText(), "01abc45!");
+  EXPECT_EQ(FModule->GetUndoCount(), 4);  // CopyTo changes nothing and makes no step
+  while (FModule->Undo()) {
+  }
+  EXPECT_EQ(FModule->GetText(), "0123456789");
+}
+
+TEST_F(EditorTest, LineBreaksStayWholeWhenAWriterAimsBetweenCrAndLf) {
+  Open("ab\r\ncd");
+  Write(1, 3, nullptr);  // 3 lies inside the break: the whole break goes
+  EXPECT_EQ(FModule->GetText(), "acd");
+  EXPECT_TRUE(FModule->Undo());
+  Write(3, 0, "X");  // inserting inside the break lands after it
+  EXPECT_EQ(FModule->GetText(), "ab\r\nXcd");
+}
+
+TEST_F(EditorTest, CursorKeepsItsPlaceInTheTextAcrossEditsAndUndo) {
+  Open("aaa\r\nbbb\r\nccc");
+  Control()->SetCaretX(2);
+  Control()->SetCaretY(3);
+  Write(Offset(1, 1), 0, "new line\r\n");  // before the cursor: it moves down with its text
+  EXPECT_EQ(Control()->GetCaretY(), 4);
+  EXPECT_EQ(Control()->GetCaretX(), 2);
+  Write(Offset(4, 3), 0, "zz");  // after it: it stays
+  EXPECT_EQ(Control()->GetCaretX(), 2);
+  Write(Offset(4, 1), Offset(4, 2), nullptr);  // before it on its own line: it moves left
+  EXPECT_EQ(Control()->GetCaretX(), 1);
+  while (FModule->Undo()) {
+  }
+  EXPECT_EQ(Control()->GetCaretY(), 3);
+  EXPECT_EQ(Control()->GetCaretX(), 2);
+}
+
+TEST_F(EditorTest, UndoRefusesOnceTheUserChangedTheText) {
+  Open("abc");
+  Write(3, 0, "!");
+  Control()->SetCaretX(1);
+  TypeKey(Control()->GetHandle(), 'Q');
+  ASSERT_EQ(FModule->GetText(), "qabc!");
+  EXPECT_FALSE(FModule->Undo());
+  EXPECT_EQ(FModule->GetText(), "qabc!");
+  EXPECT_EQ(FModule->GetUndoCount(), 0);
+}
+
+TEST_F(EditorTest, HelperReleasesEverythingItObtainedWhenAHostCallRaises) {
+  Open("text");
+  // The way an expert's helper reaches the first view, with guards.
+  auto caret = [] {
+    TInterfaceGuard<TIModuleInterface> module(ToolServices->GetModuleInterface(ToolServices->GetCurrentFile()));
+    TInterfaceGuard<TIEditorInterface> editor(module->GetEditorInterface());
+    TInterfaceGuard<TIEditView> view(editor->GetViewCount() > 0 ? editor->GetView(0) : nullptr);
+    return view->GetPos(0);
+  };
+  int live = GetLiveInterfaceCount();
+  for (const char* op : {"TIEditorInterface.GetView", "TIEditView.GetPos", "TIModuleInterface.GetEditorInterface"}) {
+    SCOPED_TRACE(op);
+    SetInterfaceFault(op, "host failed");
+    EXPECT_THROW(caret(), Exception);
+    EXPECT_EQ(GetLiveInterfaceCount(), live);
+    ClearInterfaceFaults();
+  }
+  EXPECT_EQ(caret(), (TEditPos{1, 1}));
+  EXPECT_EQ(GetLiveInterfaceCount(), live);
+}
+
+// ---- forms -------------------------------------------------------------------------------
+
+class FormTest : public EditorTest {
+ protected:
+  // A loader that builds the form a form file describes, standing in for reading it.
+  void SetUp() override {
+    EditorTest::SetUp();
+    Project()->FormLoader = [this](TIDEModule& module, const String& formFile) -> TForm* {
+      FLoaded.push_back(formFile);
+      if (FLoaderFails) throw Exception("Invalid stream format");
+      auto* form = new TForm(&module);
+      form->SetName("Form1");
+      auto* label = new TTestLabel(form);
+      label->SetName("Label1");
+      auto* edit = new TEditControl(form);
+      edit->SetName("Editor1");
+      return form;
+    };
+  }
+  String OpenUnitWithForm() {
+    String unit = WriteFile("Main.pas", "unit Main;");
+    Project()->AddUnit(unit, WriteFile("Main.dfm", "TFORM1"));
+    EXPECT_TRUE(ToolServices->OpenFile(unit));
+    return unit;
+  }
+  std::vector<String> FLoaded;
+  bool FLoaderFails = false;
+};
+
+TEST_F(FormTest, OpeningAUnitLoadsItsFormAndTheFormFindsTheModule) {
+  String unit = OpenUnitWithForm();
+  ASSERT_EQ(FLoaded.size(), 1u);
+  EXPECT_EQ(FLoaded[0], ToolServices->GetFormName(0));
+  EXPECT_EQ(ToolServices->GetCurrentFile(), unit);  // the source stays in front
+
+  TInterfaceGuard<TIModuleInterface> module(ToolServices->GetFormModuleInterface("form1"));
+  ASSERT_TRUE(module);
+  TInterfaceGuard<TIFormInterface> form(module->GetFormInterface());
+  ASSERT_TRUE(form);
+  EXPECT_EQ(ToolServices->GetFormModuleInterface("Form2"), nullptr);
+  EXPECT_EQ(ToolServices->GetFormModuleInterface(""), nullptr);
+
+  EXPECT_TRUE(module->ShowForm());
+  EXPECT_TRUE(Project()->FindModule(unit)->GetForm()->GetVisible());
+  EXPECT_EQ(ToolServices->GetCurrentFile(), unit);  // the designer is not an editor
+}
+
+TEST_F(FormTest, ComponentsAnswerFromTheirPublishedProperties) {
+  OpenUnitWithForm();
+  TInterfaceGuard<TIModuleInterface> module(ToolServices->GetFormModuleInterface("Form1"));
+  TInterfaceGuard<TIFormInterface> form(module->GetFormInterface());
+  TInterfaceGuard<TIComponentInterface> label(form->FindComponent("label1"));
+  ASSERT_TRUE(label);
+  EXPECT_EQ(label->GetComponentType(), "TTestLabel");
+
+  struct {
+    const char* Component;
+    const char* Property;
+    bool Found;
+    const char* Value;
+  } rows[] = {
+      {"Label1", "Caption", true, "Hello"},
+      {"Label1", "width", true, "120"},    // ordinals come back as decimal text
+      {"Editor1", "LineCount", true, "1"},
+      {"Label1", "Color", false, "unchanged"},
+      {"Label1", "Secret", false, "unchanged"},  // write-only
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(String(row.Component) + "." + row.Property);
+    TInterfaceGuard<TIComponentInterface> c(form->FindComponent(row.Component));
+    String value = "unchanged";
+    EXPECT_EQ(c->GetPropValueByName(row.Property, value), row.Found);
+    EXPECT_EQ(value, row.Value);
+  }
+
+  EXPECT_EQ(form->FindComponent("Button1"), nullptr);
+  EXPECT_EQ(form->FindComponent(""), nullptr);
+  TInterfaceGuard<TIComponentInterface> self(form->FindComponent("Form1"));
+  ASSERT_TRUE(self);
+  EXPECT_EQ(self->GetComponentType(), "TForm");
+}
+
+TEST_F(FormTest, AFormThatFailsToLoadIsReportedAndTheUnitOpensWithoutIt) {
+  FLoaderFails = true;
+  String unit = OpenUnitWithForm();
+  EXPECT_TRUE(ToolServices->IsFileOpen(unit));
+  EXPECT_EQ(Application->GetLastExceptionMessage(), "Invalid stream format");
+  TInterfaceGuard<TIModuleInterface> module(ToolServices->GetModuleInterface(unit));
+  EXPECT_EQ(module->GetFormInterface(), nullptr);
+  EXPECT_FALSE(module->ShowForm());
+}
+
+TEST_F(FormTest, ComponentObjectsOutliveTheirFormSafely) {
+  String unit = OpenUnitWithForm();
+  TInterfaceGuard<TIModuleInterface> module(ToolServices->GetModuleInterface(unit));
+  TInterfaceGuard<TIFormInterface> form(module->GetFormInterface());
+  TInterfaceGuard<TIComponentInterface> label(form->FindComponent("Label1"));
+  ToolServices->CloseFile(unit);
+  String value = "kept";
+  EXPECT_FALSE(label->GetPropValueByName("Caption", value));
+  EXPECT_EQ(value, "kept");
+  EXPECT_EQ(form->FindComponent("Label1"), nullptr);
+}
+
+}  // namespace

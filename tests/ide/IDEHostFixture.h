@@ -1,0 +1,47 @@
+// A booted IDE per test, and the check that every interface object a test obtained was
+// released by the time the IDE is shut down.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+#include "platform/ide/AppBuilder.h"
+#include "platform/ide/EditIntf.h"
+#include "support/IdeFixture.h"
+
+class TIDEHostFixture : public TIdeFixture {
+ protected:
+  void SetUp() override {
+    TIdeFixture::SetUp();
+    FLiveAtStart = GetLiveInterfaceCount();
+    BootIDE();
+  }
+  void TearDown() override {
+    ShutdownIDE();
+    EXPECT_EQ(GetLiveInterfaceCount(), FLiveAtStart) << "interface objects left unreleased";
+    std::filesystem::remove_all(FDir);
+    TIdeFixture::TearDown();
+  }
+
+  TIDEProject* Project() const { return IDE->GetProject(); }
+
+  // A file in this test's own directory.
+  String WriteFile(const String& name, const String& text) {
+    std::filesystem::create_directories(FDir);
+    String path = (FDir / name).string();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+
+  int FLiveAtStart = 0;
+  std::filesystem::path FDir = TestDirectory();
+
+ private:
+  static std::filesystem::path TestDirectory() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::filesystem::temp_directory_path() /
+           ("brisk-ide-" + std::to_string(getpid()) + "-" + info->test_suite_name() + "-" + info->name());
+  }
+};

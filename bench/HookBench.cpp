@@ -58,10 +58,3 @@ BENCHMARK(BM_Hook)->Name("hook/0 notifiers")->Arg(0);
 BENCHMARK(BM_Hook)->Name("hook/1 notifier")->Arg(1);
 BENCHMARK(BM_Hook)->Name("hook/8 notifiers")->Arg(8);
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  TRatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
-}

@@ -41,16 +41,19 @@ static void ForEachNotifier(const TEIMessageNotifierList* list, F call) {
   for (Integer i = 0; i < count; ++i) call(list->GetNotifier(i));
 }
 
+// The by-value OriginalMessage is this hop's own copy; every notifier gets a copy of it.
 void TEIMessageNotifierList::BroadcastBeforeEditorMessageProcess(TEIManager* Manager, TMessage OriginalMessage,
                                                                  TMessage& ModifiedMessage) {
-  const TMessage original = OriginalMessage;
-  ForEachNotifier(this, [&](TEIMessageNotifier* n) { n->BeforeEditorMessageProcess(Manager, original, ModifiedMessage); });
+  ForEachNotifier(this, [&](TEIMessageNotifier* n) {
+    n->BeforeEditorMessageProcess(Manager, OriginalMessage, ModifiedMessage);
+  });
 }
 
 void TEIMessageNotifierList::BroadcastAfterEditorMessageProcess(TEIManager* Manager, TMessage OriginalMessage,
                                                                 TMessage& ModifiedMessage) {
-  const TMessage original = OriginalMessage;
-  ForEachNotifier(this, [&](TEIMessageNotifier* n) { n->AfterEditorMessageProcess(Manager, original, ModifiedMessage); });
+  ForEachNotifier(this, [&](TEIMessageNotifier* n) {
+    n->AfterEditorMessageProcess(Manager, OriginalMessage, ModifiedMessage);
+  });
 }
 
 void TEIMessageNotifierList::BroadcastIDEManagerDestroy(TIDEManager* IDEManager) {
@@ -264,14 +267,12 @@ void TIDEManager::OnManagerDestroy(TEIManager* Manager) {
 
 void TIDEManager::DoBeforeEditorControlMessageProcess(TObject* Sender, TMessage OriginalMessage,
                                                       TMessage& ModifiedMessage) {
-  const TMessage original = OriginalMessage;
-  FNotifiers->BroadcastBeforeEditorMessageProcess(static_cast<TEIManager*>(Sender), original, ModifiedMessage);
+  FNotifiers->BroadcastBeforeEditorMessageProcess(static_cast<TEIManager*>(Sender), OriginalMessage, ModifiedMessage);
 }
 
 void TIDEManager::DoAfterEditorControlMessageProcess(TObject* Sender, TMessage OriginalMessage,
                                                      TMessage& ModifiedMessage) {
-  const TMessage original = OriginalMessage;
-  FNotifiers->BroadcastAfterEditorMessageProcess(static_cast<TEIManager*>(Sender), original, ModifiedMessage);
+  FNotifiers->BroadcastAfterEditorMessageProcess(static_cast<TEIManager*>(Sender), OriginalMessage, ModifiedMessage);
 }
 
 // ---- global routines --------------------------------------------------------------------

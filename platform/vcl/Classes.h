@@ -55,6 +55,7 @@ class TPersistent : public TObject {
 };
 
 enum TDuplicates : uint8_t { dupIgnore, dupAccept, dupError };
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 
 // A list of strings with attached objects. Comparison is case-insensitive; a sorted list
 // keeps its order on Add and rejects positional changes.

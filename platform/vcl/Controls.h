@@ -22,6 +22,9 @@ constexpr TModalResult mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
+using TCursor = int16_t;
+constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crHandPoint = -21;
+
 using TKeyEvent = TMethod<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = TMethod<void(TObject* Sender, char& Key)>;
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
@@ -63,6 +66,8 @@ class TControl : public TComponent {
   virtual void SetText(const String& s);
   String GetHint() const { return FHint; }
   void SetHint(const String& s) { FHint = s; }
+  TCursor GetCursor() const { return FCursor; }
+  void SetCursor(TCursor c) { FCursor = c; }
 
   // The window procedure of the control's messages: WndProc unless someone replaced it.
   TWndMethod WindowProc;
@@ -91,6 +96,7 @@ class TControl : public TComponent {
   bool FEnabled = true;
   String FText;
   String FHint;
+  TCursor FCursor = crDefault;
 
   friend class TWinControl;
 };

@@ -1,7 +1,10 @@
-// Message dialogs built the way the class library builds its message form.
+// Message dialogs built the way the class library builds its message form; the file-open
+// dialog.
 #include "Dialogs.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <filesystem>
 
 #include "Forms.h"
 
@@ -64,3 +67,73 @@ TModalResult MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons B
 }
 
 void ShowMessage(const String& Msg) { MessageDlg(Msg, mtCustom, {mbOK}, 0); }
+
+// ---- TOpenDialog ----------------------------------------------------------------------------
+
+IMPLEMENT_CLASS(TCommonDialog, TComponent)
+IMPLEMENT_COMPONENT_CLASS(TOpenDialog, TCommonDialog)
+
+namespace {
+
+TOpenDialogAnswerer& OpenDialogAnswerer() {
+  static TOpenDialogAnswerer answerer;
+  return answerer;
+}
+
+// How many refused answers the dialog takes before it counts as cancelled: an answerer that
+// keeps answering a missing file would otherwise hold the dialog open for ever.
+constexpr int kMaxAnswers = 3;
+
+void PrintRequest(const TOpenDialogRequest& r) {
+  std::fprintf(stderr, "[open dialog] \"%s\" file \"%s\" in \"%s\" filter \"%s\" default extension \"%s\" -> cancelled\n",
+               r.Title.c_str(), r.FileName.c_str(), r.InitialDir.c_str(), r.Filter.c_str(), r.DefaultExt.c_str());
+}
+
+}  // namespace
+
+TOpenDialogAnswerer SetOpenDialogAnswerer(TOpenDialogAnswerer answerer) {
+  std::swap(OpenDialogAnswerer(), answerer);
+  return answerer;
+}
+
+String TOpenDialog::CheckAnswer(const String& name) const {
+  if (FOptions.Contains(ofPathMustExist) || FOptions.Contains(ofFileMustExist)) {
+    String dir = ExtractFilePath(name);
+    std::error_code ec;
+    if (!dir.empty() && !std::filesystem::is_directory(dir, ec))
+      return name + "\nPath does not exist.\nPlease verify the correct path was given.";
+  }
+  if (FOptions.Contains(ofFileMustExist) && !FileExists(name))
+    return name + "\nFile not found.\nPlease verify the correct file name was given.";
+  return String();
+}
+
+bool TOpenDialog::Execute() {
+  TOpenDialogRequest request;
+  request.Title = FTitle;
+  request.FileName = FFileName;
+  request.InitialDir = FInitialDir;
+  request.Filter = FFilter;
+  request.FilterIndex = FFilterIndex;
+  request.DefaultExt = FDefaultExt;
+  request.Options = FOptions;
+  // A copy: an answerer may install another answerer while it runs.
+  TOpenDialogAnswerer answerer = OpenDialogAnswerer();
+  if (!answerer) {
+    PrintRequest(request);
+    return false;
+  }
+  for (int answer = 0; answer < kMaxAnswers; ++answer) {
+    if (!answerer(request) || request.FileName.empty()) return false;
+    String name = request.FileName;
+    if (!FDefaultExt.empty() && ExtractFileExt(name).empty()) name += "." + FDefaultExt;
+    request.Refusal = CheckAnswer(name);
+    if (request.Refusal.empty()) {
+      FFileName = name;
+      return true;
+    }
+    request.FileName = name;
+  }
+  std::fprintf(stderr, "[open dialog] \"%s\" refused %d times; cancelled\n", FTitle.c_str(), kMaxAnswers);
+  return false;
+}

@@ -157,8 +157,27 @@ TModalResult TCustomForm::ShowModal() {
   return FModalResult;
 }
 
+namespace {
+// Offers a dialog key to every control below `parent`, depth first in Controls[] order, and
+// stops at the first that takes it. An embedded form offers the key to its own controls.
+bool BroadcastDialogKey(TWinControl& parent, const TMessage& Message) {
+  for (Integer i = 0; i < parent.GetControlCount(); ++i) {
+    TControl* c = parent.GetControl(i);
+    if (c->Perform(Message.Msg, static_cast<WPARAM>(Message.WParam), Message.LParam) != 0) return true;
+    auto* container = As<TWinControl>(c);
+    if (container && !container->Is<TCustomForm>() && BroadcastDialogKey(*container, Message)) return true;
+  }
+  return false;
+}
+}  // namespace
+
 void TCustomForm::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case CM_DIALOGKEY:
+      // Enter and Escape reach the default and cancel buttons, which answer 1 when they
+      // click; the answer tells the message loop that the key was used.
+      Message.Result = BroadcastDialogKey(*this, Message) ? 1 : 0;
+      return;
     case WM_ACTIVATE:
       FActive = (Message.WParam & 0xFFFF) != WA_INACTIVE;
       if (FActive) {

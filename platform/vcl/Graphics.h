@@ -9,6 +9,41 @@ constexpr TColor clBtnFace = static_cast<TColor>(0x8000000F);
 constexpr TColor clWindow = static_cast<TColor>(0x80000005);
 constexpr TColor clWindowText = static_cast<TColor>(0x80000008);
 
+enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+using TFontStyles = TSet<TFontStyle>;
+using TFontCharset = uint8_t;
+constexpr TFontCharset ANSI_CHARSET = 0, DEFAULT_CHARSET = 1;
+
+// A font as a control asks for it; the defaults are the class library's ("MS Sans Serif",
+// Height -11, i.e. 8 points at 96 pixels per inch). Nothing draws with it yet.
+class TFont : public TPersistent {
+  DECLARE_CLASS(TFont, TPersistent)
+ public:
+  const String& GetName() const { return FName; }
+  void SetName(const String& v);
+  // Negative: the character height in pixels; positive: the cell height, leading included.
+  Integer GetHeight() const { return FHeight; }
+  void SetHeight(Integer v);
+  TFontCharset GetCharset() const { return FCharset; }
+  void SetCharset(TFontCharset v);
+  TColor GetColor() const { return FColor; }
+  void SetColor(TColor v);
+  TFontStyles GetStyle() const { return FStyle; }
+  void SetStyle(TFontStyles v);
+  // Copies every attribute; OnChange fires once, and only when something differed.
+  void Assign(const TFont* source);
+
+  TNotifyEvent OnChange;
+
+ private:
+  void Changed();
+  String FName = "MS Sans Serif";
+  Integer FHeight = -11;
+  TFontCharset FCharset = DEFAULT_CHARSET;
+  TColor FColor = clWindowText;
+  TFontStyles FStyle;
+};
+
 class TCanvas : public TPersistent {
   DECLARE_CLASS(TCanvas, TPersistent)
  public:

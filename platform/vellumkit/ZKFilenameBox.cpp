@@ -1,0 +1,61 @@
+// The file-name box.
+#include "ZKFilenameBox.h"
+
+IMPLEMENT_COMPONENT_CLASS(TZKFilenameBox, TWinControl)
+
+TZKFilenameBox::TZKFilenameBox(TComponent* AOwner) : TWinControl(AOwner) {
+  FWidth = 209;
+  FHeight = 21;
+  TabStop = true;
+  FEditFont = new TFont();
+  FEdit = new TEdit(this);
+  FEdit->SetParent(this);
+  FButton = new TBitBtn(this);
+  FButton->SetCaption("...");
+  FButton->TabStop = false;
+  FButton->OnClick = MethodOf<&TZKFilenameBox::ButtonClick>(this);
+  FButton->SetParent(this);
+  ArrangeControls();
+}
+
+void TZKFilenameBox::Destroy() {
+  FreeAndNil(FEditFont);
+  inherited::Destroy();
+}
+
+void TZKFilenameBox::SetDefault(const String& Extension) {
+  FDefault = !Extension.empty() && Extension[0] == '.' ? Extension.substr(1) : Extension;
+}
+
+void TZKFilenameBox::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+  TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  ArrangeControls();
+}
+
+void TZKFilenameBox::ArrangeControls() {
+  Integer button = FHeight < FWidth ? FHeight : FWidth;
+  FEdit->SetBounds(0, 0, FWidth - button, FHeight);
+  FButton->SetBounds(FWidth - button, 0, button, FHeight);
+}
+
+void TZKFilenameBox::ButtonClick(TObject*) { Browse(); }
+
+bool TZKFilenameBox::Browse() {
+  auto* dialog = new TOpenDialog(nullptr);
+  bool chosen = false;
+  try {
+    const String name = GetFilename();
+    dialog->SetFileName(name);
+    dialog->SetInitialDir(ExtractFilePath(name));
+    dialog->SetDefaultExt(FDefault);
+    dialog->SetFilter(FFilter.empty() || FFilter.find('|') != String::npos ? FFilter : FFilter + "|" + FFilter);
+    dialog->SetOptions(FDialogOptions);
+    chosen = dialog->Execute();
+    if (chosen) SetFilename(dialog->GetFileName());
+  } catch (...) {
+    dialog->Free();
+    throw;
+  }
+  dialog->Free();
+  return chosen;
+}

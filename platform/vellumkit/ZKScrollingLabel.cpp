@@ -1,0 +1,56 @@
+// The marquee label.
+#include "ZKScrollingLabel.h"
+
+#include <cstring>
+
+IMPLEMENT_COMPONENT_CLASS(TZKScrollingLabel, TGraphicControl)
+
+TZKScrollingLabel::TZKScrollingLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
+  FWidth = 100;
+  FHeight = 13;
+  FFont = new TFont();
+  FFont->OnChange = MethodOf<&TZKScrollingLabel::FontChanged>(this);
+}
+
+void TZKScrollingLabel::Destroy() {
+  FreeAndNil(FFont);
+  inherited::Destroy();
+}
+
+void TZKScrollingLabel::SetText(const String& s) {
+  FOffset = 0;
+  TGraphicControl::SetText(s);
+  Invalidate();
+}
+
+void TZKScrollingLabel::SetAutosize(bool v) {
+  if (FAutosize == v) return;
+  FAutosize = v;
+  AdjustBounds();
+}
+
+void TZKScrollingLabel::AdjustBounds() {
+  if (FAutosize) SetHeight(EstimateTextExtent(FFont, " ").Y);
+}
+
+void TZKScrollingLabel::FontChanged(TObject*) {
+  AdjustBounds();
+  Invalidate();
+}
+
+Integer TZKScrollingLabel::LoopLength() const {
+  return FText.empty() ? 0 : static_cast<Integer>(FText.size() + std::strlen(ScrollGap));
+}
+
+void TZKScrollingLabel::Tick() {
+  Integer length = LoopLength();
+  if (length == 0) return;
+  FOffset = (FScrollDirection == sdRightToLeft ? FOffset + 1 : FOffset + length - 1) % length;
+  Invalidate();
+}
+
+String TZKScrollingLabel::GetVisibleText() const {
+  if (FText.empty()) return String();
+  String loop = FText + ScrollGap;
+  return loop.substr(static_cast<size_t>(FOffset)) + loop.substr(0, static_cast<size_t>(FOffset));
+}

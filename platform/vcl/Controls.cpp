@@ -376,7 +376,7 @@ void TWinControl::Dispatch(TMessage& Message) {
       if (Message.Msg == CN_KEYDOWN) {
         TCustomForm* form = GetParentForm(this);
         WORD key = static_cast<WORD>(Message.WParam);
-        if (form && form != this && (key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB) &&
+        if (form && (key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB) &&
             Perform(CM_WANTSPECIALKEY, key, 0) == 0 &&
             form->Perform(CM_DIALOGKEY, key, Message.LParam) != 0)
           Message.Result = 1;

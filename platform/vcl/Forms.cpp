@@ -54,8 +54,24 @@ void TCustomForm::SetVisible(bool v) {
   }
 }
 
+namespace {
+// The first control in tab order, depth first, that can take the focus.
+TWinControl* FirstTabStop(TWinControl& parent) {
+  for (Integer i = 0; i < parent.GetControlCount(); ++i) {
+    auto* c = As<TWinControl>(parent.GetControl(i));
+    if (!c || !c->CanFocus()) continue;
+    if (c->TabStop) return c;
+    if (TWinControl* inner = FirstTabStop(*c)) return inner;
+  }
+  return nullptr;
+}
+}  // namespace
+
 void TCustomForm::SetFocus() {
   if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  // An activated form without an active control selects its first one, as the original does.
+  if (!FActiveControl) FActiveControl = FirstTabStop(*this);
+  if (FActiveControl) FActiveControl->FreeNotification(this);
   HWND h = GetHandle();
   SetActiveWindow(h);
   if (FActiveControl && FActiveControl->HandleAllocated() && FActiveControl->CanFocus())

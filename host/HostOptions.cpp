@@ -1,0 +1,88 @@
+// Parsing brisk-ide's command line.
+#include "HostOptions.h"
+
+const char* HostUsage() {
+  return "usage: brisk-ide [options]\n"
+         "\n"
+         "Boots the IDE, loads its known packages (this build's BriskPack among them), opens an\n"
+         "editor on a unit and types into it on a virtual clock, playing the typing sounds.\n"
+         "With no options it runs the built-in demonstration on a fresh profile and writes\n"
+         "what was heard to brisk-session.wav.\n"
+         "\n"
+         "  --type TEXT        type TEXT instead of the demonstration (\\n Enter, \\b Backspace,\n"
+         "                     \\t Tab, \\\\ backslash)\n"
+         "  --file FILE        the unit to open (default: the shipped resources/Sample.pas)\n"
+         "  --audio-out FILE   write the session's sound to FILE as a WAV\n"
+         "                     (default brisk-session.wav for the demonstration)\n"
+         "  --no-audio-out     write no WAV\n"
+         "  --profile DIR      keep the settings in DIR (default: a fresh temporary directory,\n"
+         "                     removed at exit)\n"
+         "  --no-seed          leave a fresh profile unconfigured, as a new user has it\n"
+         "  --package FILE     also register FILE as a known package\n"
+         "  --fast             type at once even when an audio device is playing\n"
+         "  --help             show this text\n";
+}
+
+std::string DecodeTypingText(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out.push_back(text[i]);
+      continue;
+    }
+    switch (text[++i]) {
+      case 'n': out.push_back('\n'); break;
+      case 'b': out.push_back('\b'); break;
+      case 't': out.push_back('\t'); break;
+      case '\\': out.push_back('\\'); break;
+      default:
+        out.push_back('\\');
+        out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
+bool ParseHostOptions(int argc, char** argv, THostOptions& o, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string& into) {
+      if (i + 1 >= argc) {
+        error = arg + " needs a value";
+        return false;
+      }
+      into = argv[++i];
+      return true;
+    };
+    if (arg == "--help" || arg == "-h") {
+      o.Help = true;
+    } else if (arg == "--type") {
+      std::string t;
+      if (!value(t)) return false;
+      o.Text = DecodeTypingText(t);
+      o.Demonstration = false;
+    } else if (arg == "--file") {
+      if (!value(o.File)) return false;
+    } else if (arg == "--audio-out") {
+      if (!value(o.AudioOut)) return false;
+    } else if (arg == "--no-audio-out") {
+      o.NoAudioOut = true;
+    } else if (arg == "--profile") {
+      if (!value(o.Profile)) return false;
+    } else if (arg == "--no-seed") {
+      o.Seed = false;
+    } else if (arg == "--package") {
+      std::string p;
+      if (!value(p)) return false;
+      o.Packages.push_back(p);
+    } else if (arg == "--fast") {
+      o.Fast = true;
+    } else {
+      error = "unknown option " + arg;
+      return false;
+    }
+  }
+  if (o.NoAudioOut) o.AudioOut.clear();
+  else if (o.AudioOut.empty() && o.Demonstration) o.AudioOut = "brisk-session.wav";
+  return true;
+}

@@ -1,0 +1,24 @@
+// The command line of brisk-ide.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct THostOptions {
+  std::string File;              // the unit to open; empty: the shipped sample
+  std::string Text;              // what to type (with \n, \b escapes decoded)
+  bool Demonstration = true;     // no --type: the built-in typing
+  std::string AudioOut;          // WAV to write; empty: none
+  bool NoAudioOut = false;
+  std::string Profile;           // empty: a fresh temporary directory
+  bool Seed = true;
+  bool Fast = false;             // never pace the typing in real time
+  std::vector<std::string> Packages;  // extra packages to register as known
+  bool Help = false;
+};
+
+// Parses argv; false with a message for a bad command line.
+bool ParseHostOptions(int argc, char** argv, THostOptions& options, std::string& error);
+// \n is Enter, \b Backspace, \t Tab, \\ a backslash; anything else stands for itself.
+std::string DecodeTypingText(const std::string& text);
+const char* HostUsage();

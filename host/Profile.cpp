@@ -1,0 +1,72 @@
+// Locating brisk-ide's files and preparing its profile.
+#include "Profile.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/vcl/Registry.h"
+
+namespace fs = std::filesystem;
+
+std::string ExecutableDir() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(".") : exe.parent_path().string();
+}
+
+std::string FindResourceDir() {
+  const fs::path exe = ExecutableDir();
+  for (const fs::path& dir : {exe / "../../resources", exe / "../resources", exe / "resources",
+                              fs::path(BRISK_SOURCE_DIR) / "resources"}) {
+    std::error_code ec;
+    if (fs::exists(dir / "key.wav", ec)) return fs::weakly_canonical(dir, ec).string();
+  }
+  return {};
+}
+
+std::string FindBriskPackLibrary() {
+  const fs::path exe = ExecutableDir();
+  for (const fs::path& file : {exe / "../lib/libBriskPack.so", exe / "libBriskPack.so", fs::path(BRISK_PACKAGE_FILE)}) {
+    std::error_code ec;
+    if (fs::exists(file, ec)) return fs::weakly_canonical(file, ec).string();
+  }
+  return {};
+}
+
+bool OpenProfile(const std::string& dir, bool& fresh, std::string& error) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec || !fs::is_directory(dir, ec)) {
+    error = "cannot use profile directory " + dir;
+    return false;
+  }
+  const fs::path store = fs::absolute(fs::path(dir) / "registry.dat", ec);
+  fresh = !fs::exists(store, ec);
+  SetRegistryStorePath(store.string());
+  return true;
+}
+
+std::string MakeTemporaryProfile() {
+  std::error_code ec;
+  std::string templ = (fs::temp_directory_path(ec) / "brisk-ide-XXXXXX").string();
+  if (ec || !mkdtemp(templ.data())) return {};
+  return templ;
+}
+
+void SeedTypingSoundSettings(const std::string& resourceDir) {
+  auto* reg = new TRegistry();
+  try {
+    reg->SetRootKey(HKEY_CURRENT_USER);
+    reg->OpenKey("\\Software\\Orvane Software\\QV Brisk\\Configuration", true);
+    reg->WriteInteger("Active", 1);
+    reg->WriteString("File name wave key", (fs::path(resourceDir) / "key.wav").string());
+    reg->WriteString("File name wave enter", (fs::path(resourceDir) / "enter.wav").string());
+    reg->WriteString("File name wave backspace", (fs::path(resourceDir) / "backspace.wav").string());
+  } catch (...) {
+    reg->Free();
+    throw;
+  }
+  reg->Free();
+}

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "ExptIntf.h"
+#include "VirtIntf.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/WinReg.h"
 
@@ -95,18 +96,6 @@ T OwnSymbol(void* handle, const char* name) {
   return reinterpret_cast<T>(sym);
 }
 
-String ExceptionText() {
-  try {
-    throw;
-  } catch (const Exception& e) {
-    return e.Message;
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "Unknown exception";
-  }
-}
-
 }  // namespace
 
 String GetPackageProvider(const String& packageName) {
@@ -182,7 +171,7 @@ TPackage* TPackageLoader::LoadPackage(const String& fileName) {
         reg();
     if (ExpertRegistry) ExpertRegistry->SetRegisteringPackage("");
   } catch (...) {
-    const String why = ExceptionText();
+    const String why = ReleaseException();
     if (ExpertRegistry) ExpertRegistry->SetRegisteringPackage("");
     ReleasePackage(p);
     FUnloaded.push_back(p);
@@ -202,7 +191,7 @@ void TPackageLoader::ReleasePackage(TPackage* p) {
       try {
         fini();
       } catch (...) {
-        MessageBox(0, "Error finalizing package " + p->FileName + ".\n" + ExceptionText(), "Error",
+        MessageBox(0, "Error finalizing package " + p->FileName + ".\n" + ReleaseException(), "Error",
                    MB_OK | MB_ICONERROR);
       }
     }
@@ -224,7 +213,7 @@ int TPackageLoader::LoadKnownPackages() {
       LoadPackage(known.FileName);
       ++loaded;
     } catch (...) {
-      MessageBox(0, ExceptionText(), "Error", MB_OK | MB_ICONERROR);
+      MessageBox(0, ReleaseException(), "Error", MB_OK | MB_ICONERROR);
     }
   }
   return loaded;

@@ -436,21 +436,17 @@ void TWinControl::DefaultHandler(TMessage& Message) {
     Message.Result = CallWindowProc(FDefWndProc, FHandle, Message.Msg, static_cast<WPARAM>(Message.WParam), Message.LParam);
 }
 
-bool TWinControl::DoKeyDown(TMessage& Message) {
+// A handler that sets the key to 0 swallows the message; another key replaces it.
+bool TWinControl::RunKeyEvent(void (TWinControl::*Event)(Word&, TShiftState), TMessage& Message) {
   Word key = static_cast<Word>(Message.WParam);
-  KeyDown(key, KeyDataToShiftState(Message.LParam));
+  (this->*Event)(key, KeyDataToShiftState(Message.LParam));
   if (key == 0) return true;
   Message.WParam = key;
   return false;
 }
 
-bool TWinControl::DoKeyUp(TMessage& Message) {
-  Word key = static_cast<Word>(Message.WParam);
-  KeyUp(key, KeyDataToShiftState(Message.LParam));
-  if (key == 0) return true;
-  Message.WParam = key;
-  return false;
-}
+bool TWinControl::DoKeyDown(TMessage& Message) { return RunKeyEvent(&TWinControl::KeyDown, Message); }
+bool TWinControl::DoKeyUp(TMessage& Message) { return RunKeyEvent(&TWinControl::KeyUp, Message); }
 
 bool TWinControl::DoKeyPress(TMessage& Message) {
   char key = static_cast<char>(Message.WParam);

@@ -159,6 +159,7 @@ class TWinControl : public TControl {
   virtual void DestroyWnd();
   void MainWndProc(TMessage& Message);
 
+  bool RunKeyEvent(void (TWinControl::*Event)(Word&, TShiftState), TMessage& Message);
   virtual bool DoKeyDown(TMessage& Message);
   virtual bool DoKeyUp(TMessage& Message);
   virtual bool DoKeyPress(TMessage& Message);

@@ -5,6 +5,15 @@
 
 #include "platform/ide/EditWindows.h"
 
+// A component of `parent`, named and placed on it.
+template <class T>
+T* MakeChild(TWinControl* parent, const char* name) {
+  T* c = new T(parent);
+  c->SetName(name);
+  c->SetParent(parent);
+  return c;
+}
+
 class TIdeFixture : public ::testing::Test {
  protected:
   void SetUp() override { InitApplication(); }

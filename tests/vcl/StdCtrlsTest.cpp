@@ -24,14 +24,6 @@ struct TEventLog {
   TNotifyEvent OnClick() { return MethodOf<&TEventLog::Clicked>(this); }
 };
 
-template <class T>
-T* Make(TWinControl* parent, const char* name) {
-  T* c = new T(parent);
-  c->SetName(name);
-  c->SetParent(parent);
-  return c;
-}
-
 class StdCtrlsTest : public TIdeFixture {
  protected:
   void SetUp() override {
@@ -44,10 +36,10 @@ class StdCtrlsTest : public TIdeFixture {
 };
 
 TEST_F(StdCtrlsTest, AClickSetsTheOutermostFormsModalResultEvenToNoneBeforeOnClick) {
-  auto* panel = Make<TWinControl>(Form, "Panel");
-  auto* retry = Make<TButton>(panel, "Retry");
+  auto* panel = MakeChild<TWinControl>(Form, "Panel");
+  auto* retry = MakeChild<TButton>(panel, "Retry");
   retry->SetModalResult(mrRetry);
-  auto* plain = Make<TButton>(panel, "Plain");
+  auto* plain = MakeChild<TButton>(panel, "Plain");
   retry->OnClick = plain->OnClick = Log.OnClick();
   Form->Show();
 
@@ -64,15 +56,15 @@ TEST_F(StdCtrlsTest, AClickSetsTheOutermostFormsModalResultEvenToNoneBeforeOnCli
 // the Cancel button, only without Shift, Ctrl or Alt and only when that button can take the
 // focus. A key the buttons take never reaches the focused control as a character.
 TEST_F(StdCtrlsTest, EnterAndEscapeReachTheDefaultAndCancelButtons) {
-  auto* edit = Make<TEdit>(Form, "Edit");
-  auto* ok = Make<TButton>(Form, "OK");
+  auto* edit = MakeChild<TEdit>(Form, "Edit");
+  auto* ok = MakeChild<TButton>(Form, "OK");
   ok->SetDefault(true);
   ok->SetModalResult(mrOk);
-  auto* panel = Make<TWinControl>(Form, "Panel");  // the broadcast reaches into containers
-  auto* cancel = Make<TButton>(panel, "Cancel");
+  auto* panel = MakeChild<TWinControl>(Form, "Panel");  // the broadcast reaches into containers
+  auto* cancel = MakeChild<TButton>(panel, "Cancel");
   cancel->SetCancel(true);
   cancel->SetModalResult(mrCancel);
-  auto* other = Make<TButton>(Form, "Other");
+  auto* other = MakeChild<TButton>(Form, "Other");
   for (TButton* b : {ok, cancel, other}) b->OnClick = Log.OnClick();
   edit->OnKeyPress = MethodOf<&TEventLog::KeyPressed>(&Log);
   Form->Show();
@@ -131,7 +123,7 @@ TEST_F(StdCtrlsTest, ABitBtnKindPresetsCaptionModalResultRolesAndGlyph) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.Caption);
-    auto* b = Make<TBitBtn>(Form, "");
+    auto* b = MakeChild<TBitBtn>(Form, "");
     b->SetCaption("before");
     b->SetDefault(!row.Default);
     b->SetCancel(!row.Cancel);
@@ -181,7 +173,7 @@ TEST_F(StdCtrlsTest, AKindReadsCustomOnceAPresetChangesAndKeepsAStoredCaptionWhi
 }
 
 TEST_F(StdCtrlsTest, ACloseButtonClosesItsFormInsteadOfClicking) {
-  auto* close = Make<TBitBtn>(Form, "Close");
+  auto* close = MakeChild<TBitBtn>(Form, "Close");
   close->SetKind(bkClose);
   close->OnClick = Log.OnClick();
   Form->Show();
@@ -200,7 +192,7 @@ TEST_F(StdCtrlsTest, ACloseButtonClosesItsFormInsteadOfClicking) {
 }
 
 TEST_F(StdCtrlsTest, TypingEditsTheTextAndEveryChangeFiresOnChange) {
-  auto* edit = Make<TEdit>(Form, "Edit");
+  auto* edit = MakeChild<TEdit>(Form, "Edit");
   int changes = 0;
   struct TCounter {
     int* Count;
@@ -226,7 +218,7 @@ TEST_F(StdCtrlsTest, TypingEditsTheTextAndEveryChangeFiresOnChange) {
 }
 
 TEST_F(StdCtrlsTest, AnAutoSizedLabelTakesItsCaptionsSizeAndKeepsItsAnchorEdge) {
-  auto* label = Make<TLabel>(Form, "Label");
+  auto* label = MakeChild<TLabel>(Form, "Label");
   label->SetBounds(100, 10, 65, 17);
   const TPoint key = EstimateTextExtent(label->GetFont(), "Wave Key");
   label->SetCaption("Wave &Key");

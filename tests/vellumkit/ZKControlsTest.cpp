@@ -24,14 +24,6 @@ struct TClickLog {
   TNotifyEvent Handler() { return MethodOf<&TClickLog::Clicked>(this); }
 };
 
-template <class T>
-T* Make(TWinControl* parent, const char* name) {
-  T* c = new T(parent);
-  c->SetName(name);
-  c->SetParent(parent);
-  return c;
-}
-
 class ZKControlsTest : public TIdeFixture {
  protected:
   void SetUp() override {
@@ -68,13 +60,13 @@ TEST_F(ZKControlsTest, KindOKAndCancelButtonsCloseTheirModalFormByMouseAndByKey)
   for (const Row& row : rows) {
     SCOPED_TRACE(row.Name);
     auto* form = new TForm(Application);
-    auto* edit = Make<TEdit>(form, "edit");
-    auto* ok = Make<TZKBitBtn>(form, "zkbtnOk");
+    auto* edit = MakeChild<TEdit>(form, "edit");
+    auto* ok = MakeChild<TZKBitBtn>(form, "zkbtnOk");
     ok->SetKind(bkOK);
     ok->OnClick = Clicks.Handler();
     TZKBitBtn* cancel = nullptr;
     if (row.WithCancel) {
-      cancel = Make<TZKBitBtn>(form, "zkbtnCancel");
+      cancel = MakeChild<TZKBitBtn>(form, "zkbtnCancel");
       cancel->SetKind(bkCancel);
       cancel->OnClick = Clicks.Handler();
     }
@@ -102,7 +94,7 @@ class FilenameBoxTest : public ZKControlsTest {
  protected:
   void SetUp() override {
     ZKControlsTest::SetUp();
-    Box = Make<TZKFilenameBox>(Form, "zkflnboxWaveKey");
+    Box = MakeChild<TZKFilenameBox>(Form, "zkflnboxWaveKey");
     Box->SetBounds(136, 48, 209, 20);
     Box->SetFilename("keys/old.wav");
     Box->SetDefault("wav");

@@ -65,25 +65,25 @@ TWaveClip::TRef TWaveClip::Decode(const void* data, size_t size, std::string* er
   ClampChunkSizes(bytes);
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!rw) return Fail(error, SDL_GetError());
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec source{};
   TWavBuffer wav;
   Uint32 length = 0;
-  if (!SDL_LoadWAV_RW(rw, 1, &spec, &wav.Data, &length))
+  if (!SDL_LoadWAV_RW(rw, 1, &source, &wav.Data, &length))
     return Fail(error, std::string("not a playable wave file: ") + SDL_GetError());
-  if (spec.freq < kMinSourceRate || spec.freq > kMaxSourceRate)
-    return Fail(error, "unsupported sample rate " + std::to_string(spec.freq));
-  const uint32_t frameBytes = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+  if (source.freq < kMinSourceRate || source.freq > kMaxSourceRate)
+    return Fail(error, "unsupported sample rate " + std::to_string(source.freq));
+  const uint32_t frameBytes = SDL_AUDIO_BITSIZE(source.format) / 8 * source.channels;
   if (frameBytes == 0) return Fail(error, "no channels");
   uint64_t frames = length / frameBytes;
   // Convert only what survives the length cap, plus a little for the resampler's edge.
-  const uint64_t maxSource = static_cast<uint64_t>(kMaxClipFrames) * spec.freq / kMixRate + 64;
+  const uint64_t maxSource = static_cast<uint64_t>(kMaxClipFrames) * source.freq / kMixRate + 64;
   frames = std::min(frames, maxSource);
   if (frames == 0) return Fail(error, "the file holds no samples");
 
   // One conversion of the whole clip (SDL's audio stream loses its last packet on flush when
   // it resamples; the one-shot converter does not).
   SDL_AudioCVT cvt;
-  if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_F32SYS, kMixChannels, kMixRate) < 0)
+  if (SDL_BuildAudioCVT(&cvt, source.format, source.channels, source.freq, AUDIO_F32SYS, kMixChannels, kMixRate) < 0)
     return Fail(error, std::string("cannot convert: ") + SDL_GetError());
   cvt.len = static_cast<int>(frames * frameBytes);
   std::vector<Uint8> work(static_cast<size_t>(cvt.len) * std::max(cvt.len_mult, 1));
@@ -100,8 +100,8 @@ TWaveClip::TRef TWaveClip::Decode(const void* data, size_t size, std::string* er
   std::vector<float> samples(convertedFrames * kMixChannels);
   std::memcpy(samples.data(), work.data(), samples.size() * sizeof(float));
   if (samples.empty()) return Fail(error, "the file holds no samples");
-  return Make(std::move(samples), {spec.freq, spec.channels, static_cast<int>(SDL_AUDIO_BITSIZE(spec.format)),
-                                   SDL_AUDIO_ISFLOAT(spec.format) != 0});
+  return Make(std::move(samples), {source.freq, source.channels, static_cast<int>(SDL_AUDIO_BITSIZE(source.format)),
+                                   SDL_AUDIO_ISFLOAT(source.format) != 0});
 }
 
 TWaveClip::TRef TWaveClip::FromSamples(std::vector<float> interleaved) {

@@ -230,11 +230,24 @@ HWND CreateWindowEx(const TCreateWindowParams& p) {
   return IsWindow(h) ? h : 0;
 }
 
+// When the active window goes away the system activates another one: the topmost visible,
+// enabled top-level window that is left.
+static void ActivateNext(HWND gone) {
+  for (HWND h : WM().TopLevel) {
+    TWindow* w = Lookup(h);
+    if (!w || h == gone || w->Destroying || !(w->Style & WS_VISIBLE) || (w->Style & WS_DISABLED)) continue;
+    SetActiveWindow(h);
+    return;
+  }
+  SetActiveWindow(0);
+}
+
 BOOL DestroyWindow(HWND hWnd) {
   TWindow* w = LookupOrFail(hWnd);
   if (!w || w->Destroying) return FALSE;
   w->Destroying = true;
   TWindowManager& wm = WM();
+  const bool wasActive = wm.Active == hWnd;
   // Owned top-level windows go first.
   for (;;) {
     auto it = std::find_if(wm.TopLevel.begin(), wm.TopLevel.end(), [&](HWND o) {
@@ -263,6 +276,7 @@ BOOL DestroyWindow(HWND hWnd) {
   RetireHandle(hWnd);
   --wm.WindowCount;
   delete w;
+  if (wasActive) ActivateNext(hWnd);
   return TRUE;
 }
 
@@ -307,6 +321,7 @@ BOOL ShowWindow(HWND hWnd, int cmd) {
     w->Invalid = true;
   } else {
     w->Style &= ~WS_VISIBLE;
+    if (WM().Active == hWnd) ActivateNext(hWnd);
   }
   return was;
 }

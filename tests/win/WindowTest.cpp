@@ -120,3 +120,25 @@ TEST_F(WindowTest, DeviceContextsAreCountedUntilReleased) {
 }
 
 }  // namespace
+
+// When the active window is destroyed or hidden, the topmost visible, enabled top-level
+// window left becomes active; hidden and disabled ones are passed over.
+TEST_F(WindowTest, LosingTheActiveWindowActivatesTheNextVisibleOne) {
+  HWND a = MakeWindow("A", nullptr, WS_VISIBLE);
+  HWND hidden = MakeWindow("Hidden", nullptr, 0);
+  HWND disabled = MakeWindow("Disabled", nullptr, WS_VISIBLE | WS_DISABLED);
+  HWND b = MakeWindow("B", nullptr, WS_VISIBLE);
+  HWND c = MakeWindow("C", nullptr, WS_VISIBLE);
+  (void)hidden;
+  (void)disabled;
+  SetActiveWindow(c);
+  SetActiveWindow(b);
+  SetActiveWindow(a);
+  SetActiveWindow(c);  // z-order now c, a, b, ...
+  DestroyWindow(c);
+  EXPECT_EQ(GetActiveWindow(), a);
+  ShowWindow(a, SW_HIDE);
+  EXPECT_EQ(GetActiveWindow(), b);
+  DestroyWindow(b);
+  EXPECT_EQ(GetActiveWindow(), 0u);  // only hidden or disabled windows are left
+}

@@ -709,16 +709,22 @@ LONG RegCreateKeyEx(HKEY hKey, const char* lpSubKey, DWORD, const char*, DWORD d
   return ERROR_SUCCESS;
 }
 
-LONG RegOpenKeyEx(HKEY hKey, const char* lpSubKey, DWORD, REGSAM samDesired, HKEY* phkResult) {
-  if (!phkResult) return ERROR_INVALID_PARAMETER;
-  *phkResult = 0;
-  std::lock_guard guard(Store().Lock);
-  TRegNode* node = nullptr;
+// The existing key lpSubKey below hKey; the store's lock is held by the caller.
+static LONG FindSubKey(HKEY hKey, const char* lpSubKey, TRegNode*& node) {
   if (LONG rc = Store().Resolve(hKey, 0, node)) return rc;
   std::vector<std::string> parts;
   if (LONG rc = SplitPath(lpSubKey, parts)) return rc;
   for (const std::string& p : parts)
     if (!(node = FindKey(*node, p))) return ERROR_FILE_NOT_FOUND;
+  return ERROR_SUCCESS;
+}
+
+LONG RegOpenKeyEx(HKEY hKey, const char* lpSubKey, DWORD, REGSAM samDesired, HKEY* phkResult) {
+  if (!phkResult) return ERROR_INVALID_PARAMETER;
+  *phkResult = 0;
+  std::lock_guard guard(Store().Lock);
+  TRegNode* node = nullptr;
+  if (LONG rc = FindSubKey(hKey, lpSubKey, node)) return rc;
   *phkResult = Store().Open(node, samDesired);
   return ERROR_SUCCESS;
 }
@@ -780,11 +786,7 @@ LONG RegDeleteKey(HKEY hKey, const char* lpSubKey) {
   if (!lpSubKey) return ERROR_INVALID_PARAMETER;
   std::lock_guard guard(Store().Lock);
   TRegNode* node = nullptr;
-  if (LONG rc = Store().Resolve(hKey, 0, node)) return rc;
-  std::vector<std::string> parts;
-  if (LONG rc = SplitPath(lpSubKey, parts)) return rc;
-  for (const std::string& p : parts)
-    if (!(node = FindKey(*node, p))) return ERROR_FILE_NOT_FOUND;
+  if (LONG rc = FindSubKey(hKey, lpSubKey, node)) return rc;
   if (!node->Parent || !node->Keys.empty()) return ERROR_ACCESS_DENIED;
   TRegNode* parent = node->Parent;
   TNodePtr kept = DetachKey(*parent, node);

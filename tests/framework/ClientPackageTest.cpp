@@ -17,14 +17,6 @@ class ClientPackageTest : public TFrameworkFixture {
     Lines->Free();
     TFrameworkFixture::TearDown();
   }
-  static TEditWindow* OpenLater(const String& caption) {
-    TEditWindowLayout layout;
-    layout.Caption = caption;
-    TEditWindow* w = CreateEditWindow(Application, layout);
-    w->Show();
-    Application->ProcessMessages();
-    return w;
-  }
   void Load() {
     Handle = dlopen(BRISK_CLIENT_PACKAGE, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(Handle, nullptr) << dlerror();

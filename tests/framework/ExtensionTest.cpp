@@ -166,15 +166,6 @@ class ExtensionTest : public TFrameworkFixture {
     for (const TClass* c : classes) RegisterEIExtensionClass(c);
     return FindIDEIntegrationManager();
   }
-  // An editor window that appears after registration and is discovered by its activation.
-  static TEditWindow* OpenLater(const String& caption) {
-    TEditWindowLayout layout;
-    layout.Caption = caption;
-    TEditWindow* w = CreateEditWindow(Application, layout);
-    w->Show();
-    Application->ProcessMessages();
-    return w;
-  }
   bool Send(TIDEManager* ide, const String& command) {
     Received->Clear();
     auto* msg = new TEIExtensionMessage(MainForm, command, 0, Received);

@@ -40,6 +40,15 @@ class TFrameworkFixture : public TIdeFixture {
   std::vector<std::string> Log;
 
   static TEditControl* EditorOf(TEditWindow* w) { return w->GetEditControl(); }
+  // An editor window that appears later and is discovered by its activation.
+  static TEditWindow* OpenLater(const String& caption) {
+    TEditWindowLayout layout;
+    layout.Caption = caption;
+    TEditWindow* w = CreateEditWindow(Application, layout);
+    w->Show();
+    Application->ProcessMessages();
+    return w;
+  }
  public:
   static std::string Hex(uint32_t v);
 };

@@ -15,7 +15,7 @@
 namespace {
 
 std::filesystem::path ResourceDir() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path() / "resources";
+  return std::filesystem::path(BRISK_SOURCE_DIR) / "resources";
 }
 
 struct TBenchIde {

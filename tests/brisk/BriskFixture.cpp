@@ -4,7 +4,7 @@
 
 namespace {
 std::filesystem::path SampleDir() {
-  const auto repo = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+  const auto repo = std::filesystem::path(BRISK_SOURCE_DIR);
   return repo.parent_path() / "shared" / "testdata" / "wav";
 }
 }  // namespace

@@ -10,7 +10,7 @@
 namespace {
 
 std::filesystem::path Resource(const char* name) {
-  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "resources" / name;
+  return std::filesystem::path(BRISK_SOURCE_DIR) / "resources" / name;
 }
 
 class BriskPackageTest : public TIDEHostFixture {

@@ -64,7 +64,7 @@ inline std::string ReadFile(const std::filesystem::path& p) {
 
 // The shipped sample files live beside the repository, in <repo>/../shared/testdata/wav.
 inline std::filesystem::path SampleDir() {
-  const auto repo = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+  const auto repo = std::filesystem::path(BRISK_SOURCE_DIR);
   return repo.parent_path() / "shared" / "testdata" / "wav";
 }
 

@@ -48,6 +48,9 @@ TEIEditWrapper::TEIEditWrapper(TComponent* AControl, TMessageProcessProc ABefore
 }
 
 void TEIEditWrapper::Destroy() {
+  // A receiver may free the hook (with its control or its window) inside a callback: the
+  // calls still running must not read the freed hook when they resume.
+  TEIActivation::EndAll(FActivations);
   UnhookOwner();
   inherited::Destroy();
 }
@@ -97,12 +100,24 @@ void TEIEditWrapper::UnhookOwner() {
 
 void TEIEditWrapper::HookWndProc(TMessage& Message) {
   if (!GetOwner()) return;
+  TEIActivation call(FActivations);
+  const HWND window = FHookedWindow;
+  const bool last = Message.Msg == WM_NCDESTROY;
+  // The window's last message: for the calls running outside this one, and for unhooking,
+  // the window is gone from here on.
+  if (last) FHookedWindow = 0;
   try {
     TMessage OriginalMessage = Message;
-    if (FBeforeProcess) FBeforeProcess(this, OriginalMessage, Message);
-    if (Message.Result != 1)
-      Message.Result = CallWindowProc(FOldWndProc, FHookedWindow, Message.Msg, static_cast<WPARAM>(Message.WParam),
-                                      Message.LParam);
+    if (FBeforeProcess) {
+      FBeforeProcess(this, OriginalMessage, Message);
+      if (call.Ended) return;
+    }
+    // A window destroyed while the before callback ran gets nothing more.
+    if (Message.Result != 1 && window && (last || FHookedWindow == window)) {
+      Message.Result =
+          CallWindowProc(FOldWndProc, window, Message.Msg, static_cast<WPARAM>(Message.WParam), Message.LParam);
+      if (call.Ended) return;
+    }
     if (OriginalMessage.Msg != WM_DROPFILES && FAfterProcess) FAfterProcess(this, OriginalMessage, Message);
   } catch (...) {
     // The editor control never sees an exception.

@@ -22,6 +22,7 @@ void TEIMessageNotifier::OnApplicationActivate(bool) {}
 TEIMessageNotifierList::TEIMessageNotifierList() : FList(new TListOf<TEIMessageNotifier>()) {}
 
 void TEIMessageNotifierList::Destroy() {
+  TEIActivation::EndAll(FActivations);
   FList->Clear();
   FreeAndNil(FList);
   inherited::Destroy();
@@ -41,17 +42,26 @@ static void ForEachNotifier(const TEIMessageNotifierList* list, F call) {
   for (Integer i = 0; i < count; ++i) call(list->GetNotifier(i));
 }
 
+// An editor message's broadcast also ends when its manager or this list goes meanwhile.
+template <class F>
+static void ForEachNotifier(const TEIMessageNotifierList* list, const TEIActivation& broadcast, F call) {
+  const Integer count = list->GetCount();
+  for (Integer i = 0; i < count && !broadcast.Ended; ++i) call(list->GetNotifier(i));
+}
+
 // The by-value OriginalMessage is this hop's own copy; every notifier gets a copy of it.
 void TEIMessageNotifierList::BroadcastBeforeEditorMessageProcess(TEIManager* Manager, TMessage OriginalMessage,
                                                                  TMessage& ModifiedMessage) {
-  ForEachNotifier(this, [&](TEIMessageNotifier* n) {
+  TEIActivation broadcast(FActivations, Manager);
+  ForEachNotifier(this, broadcast, [&](TEIMessageNotifier* n) {
     n->BeforeEditorMessageProcess(Manager, OriginalMessage, ModifiedMessage);
   });
 }
 
 void TEIMessageNotifierList::BroadcastAfterEditorMessageProcess(TEIManager* Manager, TMessage OriginalMessage,
                                                                 TMessage& ModifiedMessage) {
-  ForEachNotifier(this, [&](TEIMessageNotifier* n) {
+  TEIActivation broadcast(FActivations, Manager);
+  ForEachNotifier(this, broadcast, [&](TEIMessageNotifier* n) {
     n->AfterEditorMessageProcess(Manager, OriginalMessage, ModifiedMessage);
   });
 }
@@ -105,8 +115,10 @@ TEIManager::TEIManager(TForm* EditorForm, TIDEManager* IDEManager, TMessageProce
 
 void TEIManager::Destroy() {
   if (FOnDestroy) FOnDestroy(this);
-  // The hook lives as long as the editor control; it must not call a manager that is gone.
+  // The hook lives as long as the editor control; it must not call a manager that is gone,
+  // and broadcasts still running for this window's message must not hand it on.
   if (FEditWrapper) FEditWrapper->DetachCallbacks();
+  if (FIDEManager) FIDEManager->GetNotifiers()->EndBroadcastsOf(this);
   FreeAndNil(FAttached);
   FreeAndNil(FExtensions);
   inherited::Destroy();

@@ -53,9 +53,13 @@ class TEIMessageNotifierList : public TObject {
   void BroadcastManagerDestroying(TEIManager* Manager);
   void BroadCastOnActiveFormChanged(TCustomForm* Form);
   void BroadCastOnApplicationActivate(bool Active);
+  // The manager goes while broadcasts of its messages run: they end at the notifier that
+  // is running, and no later notifier is handed the dead manager.
+  void EndBroadcastsOf(TEIManager* Manager) { TEIActivation::EndFor(FActivations, Manager); }
 
  private:
   TListOf<TEIMessageNotifier>* FList;
+  TEIActivation* FActivations = nullptr;
 };
 
 class TEIManager : public TComponent {

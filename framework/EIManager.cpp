@@ -135,8 +135,15 @@ void TEIManager::Notification(TComponent* AComponent, TOperation Operation) {
     } else {
       if (FAttached) FAttached->Remove(AComponent);
       if (FExtensions) FExtensions->TList::Remove(AComponent);
-      // Controls that leave the form leave the manager too (the hook goes with the editor).
-      if (AComponent == FEditControl) FEditControl = nullptr, FEditWrapper = nullptr;
+      // The hook is forgotten only when it goes itself: an editor control that merely leaves
+      // the form's components stays hooked, and this manager must still cut the hook off
+      // when it goes. The control is forgotten when it is destroyed, or when it leaves and
+      // no hook of it would tell of its end.
+      if (AComponent == FEditWrapper) {
+        FEditWrapper = nullptr;
+        if (FEditControl && FEditControl->Destroying()) FEditControl = nullptr;
+      }
+      if (AComponent == FEditControl && (AComponent->Destroying() || !FEditWrapper)) FEditControl = nullptr;
       if (AComponent == FXTabControl) FXTabControl = nullptr;
       if (AComponent == FMessageView) FMessageView = nullptr;
       if (AComponent == FStatusBar) FStatusBar = nullptr;
@@ -183,6 +190,8 @@ void TEIManager::InstallEditControlHook() {
   if (!FEditControl) return;
   FEditWrapper = new TEIEditWrapper(FEditControl, MethodOf<&TEIManager::DoBeforeEditorControlMessageProcess>(this),
                                     MethodOf<&TEIManager::DoAfterEditorControlMessageProcess>(this));
+  // The hook belongs to the editor control, which may leave the form: its own end is told here.
+  FEditWrapper->FreeNotification(this);
 }
 
 // ---- TIDEManager ----------------------------------------------------------------------------

@@ -227,3 +227,33 @@ TEST_F(ManagerTest, EditorWindowsOutlivingTheIDEManagerNeverReachIt) {
   Editors[0]->Free();  // its manager's report goes nowhere
   Editors[0] = nullptr;
 }
+
+// The editor control leaves the form's components but stays its child, hooked: the manager
+// keeps its hook and cuts it off when it goes. Once the control dies elsewhere the manager
+// forgets both.
+TEST_F(ManagerTest, AnEditorControlLeavingTheFormKeepsItsHookKnownToTheManager) {
+  TIDEManager* ide = InstallWithRecorder();
+  Notifier->Only = WM_KEYDOWN;
+  TEIManager* m = ide->GetManagerByEditor(Editors[0]);
+  TEditControl* editor = EditorOf(Editors[0]);
+  TEIEditWrapper* hook = m->GetEditWrapper();
+  Editors[0]->RemoveComponent(editor);
+  EXPECT_EQ(m->GetEditWrapper(), hook);
+  EXPECT_EQ(m->GetEditControl(), editor);
+  m->Free();
+  Log.clear();
+  TypeKey(editor->GetHandle(), 'X');
+  EXPECT_TRUE(Log.empty());
+  EXPECT_EQ(editor->GetText(), "x\r\n");
+
+  TEIManager* other = ide->GetManagerByEditor(Editors[1]);
+  TEditControl* moved = EditorOf(Editors[1]);
+  auto* newOwner = new TComponent(nullptr);
+  Editors[1]->RemoveComponent(moved);
+  newOwner->InsertComponent(moved);
+  newOwner->Free();
+  EXPECT_EQ(other->GetEditWrapper(), nullptr);
+  EXPECT_EQ(other->GetEditControl(), nullptr);
+  Editors[1]->Free();  // its manager has nothing left to cut off
+  Editors[1] = nullptr;
+}

@@ -49,6 +49,18 @@ static void ForEachNotifier(const TEIMessageNotifierList* list, const TEIActivat
   for (Integer i = 0; i < count && !broadcast.Ended; ++i) call(list->GetNotifier(i));
 }
 
+// Destruction goes on past a raising notifier; the list's index error still ends it.
+template <class F>
+static void ForEachNotifierToTheEnd(const TEIMessageNotifierList* list, F call) {
+  const Integer count = list->GetCount();
+  for (Integer i = 0; i < count && i < list->GetCount(); ++i) {
+    try {
+      call(list->GetNotifier(i));
+    } catch (...) {
+    }
+  }
+}
+
 // The by-value OriginalMessage is this hop's own copy; every notifier gets a copy of it.
 void TEIMessageNotifierList::BroadcastBeforeEditorMessageProcess(TEIManager* Manager, TMessage OriginalMessage,
                                                                  TMessage& ModifiedMessage) {
@@ -67,7 +79,7 @@ void TEIMessageNotifierList::BroadcastAfterEditorMessageProcess(TEIManager* Mana
 }
 
 void TEIMessageNotifierList::BroadcastIDEManagerDestroy(TIDEManager* IDEManager) {
-  ForEachNotifier(this, [&](TEIMessageNotifier* n) { n->OnIDEManagerDestroy(IDEManager); });
+  ForEachNotifierToTheEnd(this, [&](TEIMessageNotifier* n) { n->OnIDEManagerDestroy(IDEManager); });
 }
 
 void TEIMessageNotifierList::BroadcastManagerMessage(TEIManager* Manager, Integer Value) {
@@ -79,7 +91,7 @@ void TEIMessageNotifierList::BroadcastManagerCreated(TEIManager* Manager) {
 }
 
 void TEIMessageNotifierList::BroadcastManagerDestroying(TEIManager* Manager) {
-  ForEachNotifier(this, [&](TEIMessageNotifier* n) { n->OnManagerDestroying(Manager); });
+  ForEachNotifierToTheEnd(this, [&](TEIMessageNotifier* n) { n->OnManagerDestroying(Manager); });
 }
 
 void TEIMessageNotifierList::BroadCastOnActiveFormChanged(TCustomForm* Form) {
@@ -114,7 +126,13 @@ TEIManager::TEIManager(TForm* EditorForm, TIDEManager* IDEManager, TMessageProce
 }
 
 void TEIManager::Destroy() {
-  if (FOnDestroy) FOnDestroy(this);
+  // Destruction completes whatever the report raises.
+  if (FOnDestroy) {
+    try {
+      FOnDestroy(this);
+    } catch (...) {
+    }
+  }
   // The hook lives as long as the editor control; it must not call a manager that is gone,
   // and broadcasts still running for this window's message must not hand it on.
   if (FEditWrapper) FEditWrapper->DetachCallbacks();

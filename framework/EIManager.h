@@ -47,6 +47,8 @@ class TEIMessageNotifierList : public TObject {
 
   virtual void BroadcastBeforeEditorMessageProcess(TEIManager* Manager, TMessage OriginalMessage, TMessage& ModifiedMessage);
   virtual void BroadcastAfterEditorMessageProcess(TEIManager* Manager, TMessage OriginalMessage, TMessage& ModifiedMessage);
+  // The two broadcasts of destruction tell every notifier, whatever one of them raises:
+  // destruction must complete, and a notifier not told would call what is gone.
   void BroadcastIDEManagerDestroy(TIDEManager* IDEManager);
   void BroadcastManagerMessage(TEIManager* Manager, Integer Value);
   void BroadcastManagerCreated(TEIManager* Manager);

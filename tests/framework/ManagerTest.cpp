@@ -28,6 +28,20 @@ class ManagerTest : public TFrameworkFixture {
   TRecordingNotifier* Notifier = nullptr;
 };
 
+// Records like its base, then raises from the two notifications of destruction.
+class TRaisingNotifier : public TRecordingNotifier {
+ public:
+  using TRecordingNotifier::TRecordingNotifier;
+  void OnIDEManagerDestroy(TIDEManager* m) override {
+    TRecordingNotifier::OnIDEManagerDestroy(m);
+    throw Exception("refused");
+  }
+  void OnManagerDestroying(TEIManager* m) override {
+    TRecordingNotifier::OnManagerDestroying(m);
+    throw Exception("refused");
+  }
+};
+
 // Counts calls of the handlers the manager chains behind.
 struct THandlerLog {
   std::vector<std::string>* log;
@@ -256,4 +270,44 @@ TEST_F(ManagerTest, AnEditorControlLeavingTheFormKeepsItsHookKnownToTheManager) 
   EXPECT_EQ(other->GetEditControl(), nullptr);
   Editors[1]->Free();  // its manager has nothing left to cut off
   Editors[1] = nullptr;
+}
+
+// A notifier that raises while it is told of a destruction stops neither the destruction
+// nor the telling of the notifiers after it.
+TEST_F(ManagerTest, DestructionCompletesWhateverANotifierRaises) {
+  THandlerLog old{&Log};
+  Screen->OnActiveFormChange = MethodOf<&THandlerLog::ActiveFormChange>(&old);
+  Application->OnActivate = MethodOf<&THandlerLog::Activate>(&old);
+  Application->OnDeactivate = MethodOf<&THandlerLog::Deactivate>(&old);
+  const TNotifyEvent savedForm = Screen->OnActiveFormChange;
+  TIDEManager* ide = InstallIDEIntegrationManager("Test");
+  TRaisingNotifier raising("R", &Log);
+  raising.Only = WM_KEYDOWN;
+  ide->AddNotifier(&raising);
+  TRecordingNotifier later("N", &Log);
+  later.Only = WM_KEYDOWN;
+  ide->AddNotifier(&later);
+
+  TEIManager* m = ide->GetManagerByEditor(Editors[0]);
+  TEditControl* editor = EditorOf(Editors[0]);
+  Log.clear();
+  EXPECT_NO_THROW(m->Free());
+  EXPECT_EQ(Log, (std::vector<std::string>{"R.ManagerDestroying", "N.ManagerDestroying"}));
+  ASSERT_EQ(ide->GetEIManagerCount(), 1);
+  EXPECT_EQ(ide->GetEIManager(0)->GetEditorForm(), Editors[1]);
+  Log.clear();
+  TypeKey(editor->GetHandle(), 'Q');  // no activation: the hook alone could reach the freed manager
+  EXPECT_TRUE(Log.empty());
+  EXPECT_EQ(editor->GetText(), "q\r\n");
+
+  Log.clear();
+  EXPECT_NO_THROW(ide->Free());
+  EXPECT_EQ(Log, (std::vector<std::string>{"R.IDEManagerDestroy", "N.IDEManagerDestroy"}));
+  EXPECT_EQ(FindIDEIntegrationManager(), nullptr);
+  EXPECT_TRUE(Screen->OnActiveFormChange == savedForm);
+  EXPECT_TRUE(Application->OnActivate == MethodOf<&THandlerLog::Activate>(&old));
+  EXPECT_TRUE(Application->OnDeactivate == MethodOf<&THandlerLog::Deactivate>(&old));
+  Screen->OnActiveFormChange = nullptr;  // `old` ends with this test
+  Application->OnActivate = nullptr;
+  Application->OnDeactivate = nullptr;
 }

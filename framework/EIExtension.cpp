@@ -18,58 +18,32 @@ void RegisterEIExtensionClass(const TClass* ExtensionClass) {
 }
 
 // ---- routing -------------------------------------------------------------------------------
-// A routing call works on a local reference that extensions may replace; substitutes belong
-// to the call and are freed once replaced or when the call ends, the caller's message never.
+// A routing call works on its own reference to the message, which extensions may replace
+// with another object for the rest of that call. Substitutes belong to whoever made them:
+// routing never frees a message, and never changes the caller's reference.
 
 namespace {
 
-void ReleaseSubstitute(TEIExtensionMessage* m, TEIExtensionMessage* caller) {
-  if (m && m != caller) m->Free();
-}
-
-bool Offer(TEIExtension* ext, TEIExtensionMessage*& msg, TEIExtensionMessage* caller) {
+bool Offer(TEIExtension* ext, TEIExtensionMessage*& msg) {
   TEIExtensionMessage* before = msg;
-  bool handled;
-  try {
-    handled = ext->ExecuteCommand(msg);
-  } catch (...) {
-    if (!msg) msg = before;
-    if (msg != before) ReleaseSubstitute(before, caller);
-    throw;
-  }
+  const bool handled = ext->ExecuteCommand(msg);
   if (!msg) msg = before;  // nothing to route with: keep the message we had
-  if (msg != before) ReleaseSubstitute(before, caller);
   return handled;
 }
 
 // Addressed ("Name.Command") to the extension `find` returns, else offered in list order
 // until one handles it.
 template <class Find, class List>
-bool Route(TEIExtensionMessage*& msg, TEIExtensionMessage* caller, Find find, const List& list) {
+bool Route(TEIExtensionMessage*& msg, Find find, const List& list) {
   const String::size_type dot = msg->Command.find('.');
   if (dot != String::npos) {
     TEIExtension* ext = find(msg->Command.substr(0, dot));
     msg->Command = msg->Command.substr(dot + 1);
-    return ext ? Offer(ext, msg, caller) : false;
+    return ext ? Offer(ext, msg) : false;
   }
   for (Integer i = 0; i < list->GetCount(); ++i)
-    if (Offer(list->Get(i), msg, caller)) return true;
+    if (Offer(list->Get(i), msg)) return true;
   return false;
-}
-
-template <class Body>
-bool WithRoutingCall(TEIExtensionMessage* caller, Body body) {
-  if (!caller) return false;
-  TEIExtensionMessage* msg = caller;
-  bool result;
-  try {
-    result = body(msg);
-  } catch (...) {
-    ReleaseSubstitute(msg, caller);
-    throw;
-  }
-  ReleaseSubstitute(msg, caller);
-  return result;
 }
 
 // Component names are unique per owner without regard to case, and two registered classes
@@ -99,13 +73,10 @@ TEIExtension* TEIManager::GetExtensionByName(const String& Name) const {
   return nullptr;
 }
 
-bool TEIManager::RouteCommand(TEIExtensionMessage*& Message, TEIExtensionMessage* CallerMessage) {
-  return Route(
-      Message, CallerMessage, [this](const String& name) { return GetExtensionByName(name); }, FExtensions);
-}
-
 bool TEIManager::ExecuteCommand(TEIExtensionMessage* Message) {
-  return WithRoutingCall(Message, [&](TEIExtensionMessage*& msg) { return RouteCommand(msg, Message); });
+  if (!Message) return false;
+  return Route(
+      Message, [this](const String& name) { return GetExtensionByName(name); }, FExtensions);
 }
 
 // ---- TIDEManager ----------------------------------------------------------------------------
@@ -186,16 +157,16 @@ TEIExtension* TIDEManager::GetExtensionByName(const String& Name) const {
 }
 
 // Every command reaches both levels: the IDE-level extensions first, then each editor
-// window's with the command as it came in; the result tells of the IDE level only.
+// window's, each window with the message as the IDE level left it and the command as it
+// came in; a window's substitute serves that window only. The result tells of the IDE level.
 bool TIDEManager::ExecuteCommand(TEIExtensionMessage* Message) {
-  return WithRoutingCall(Message, [&](TEIExtensionMessage*& msg) {
-    const String command = msg->Command;
-    bool result = Route(
-        msg, Message, [this](const String& name) { return GetExtensionByName(name); }, FExtensions);
-    for (Integer i = 0; i < FManagers->GetCount(); ++i) {
-      msg->Command = command;
-      FManagers->Get(i)->RouteCommand(msg, Message);
-    }
-    return result;
-  });
+  if (!Message) return false;
+  const String command = Message->Command;
+  const bool result = Route(
+      Message, [this](const String& name) { return GetExtensionByName(name); }, FExtensions);
+  for (Integer i = 0; i < FManagers->GetCount(); ++i) {
+    Message->Command = command;
+    FManagers->Get(i)->ExecuteCommand(Message);
+  }
+  return result;
 }

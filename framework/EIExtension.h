@@ -65,9 +65,9 @@ class TEIExtension : public TComponent {
   static String ExtensionName() { return String(); }
   static Cardinal ExtensionFlags() { return 0; }
   // Handles a command; returns True when it did. It may substitute another message object
-  // (made with new) for the rest of the routing call: the routing call then owns the
-  // substitute and frees it when it is replaced or the call ends; the caller's own message
-  // is never freed or replaced.
+  // for the rest of the routing call. The framework owns no message: whoever makes a
+  // substitute keeps it alive until the routing call returns and frees it; the caller's own
+  // message is never freed or replaced.
   virtual bool ExecuteCommand(TEIExtensionMessage*& Message);
 
   TEIExtensionClass ExtensionClass() const { return static_cast<TEIExtensionClass>(ClassType()); }

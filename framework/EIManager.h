@@ -97,8 +97,6 @@ class TEIManager : public TComponent {
   TEIExtension* GetExtensions(Integer Index) const;
   TEIExtension* GetExtensionByName(const String& Name) const;
   bool ExecuteCommand(TEIExtensionMessage* Message);
-  // Routes a message that may be replaced on the way (see TEIExtension::ExecuteCommand).
-  bool RouteCommand(TEIExtensionMessage*& Message, TEIExtensionMessage* CallerMessage);
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;

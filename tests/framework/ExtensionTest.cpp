@@ -17,27 +17,23 @@ class TCommandLog : public TObject {
   std::vector<std::string> Lines;  // "<class>@<IDE or window caption> <command>"
   std::vector<Integer> Params;     // the Param each of those saw
   std::vector<const TEIExtensionMessage*> Messages;  // the message object each of those saw
-  int SubstitutesMade = 0;
-  int SubstitutesLive = 0;
+  int ForeignFrees = 0;            // extensions' reply messages freed by anybody but their maker
 
   void Clear() {
     Lines.clear();
     Params.clear();
     Messages.clear();
-    SubstitutesMade = SubstitutesLive = 0;
   }
 };
 IMPLEMENT_CLASS(TCommandLog, TObject)
 
-// A substitute message that counts itself in the command log while it lives.
-class TTrackedMessage : public TEIExtensionMessage {
+// An extension's own reply message, which counts every free its maker did not ask for.
+class TReplyMessage : public TEIExtensionMessage {
  public:
-  TTrackedMessage(const TEIExtensionMessage* from, Integer step)
-      : TEIExtensionMessage(from->Sender, from->Command, from->Param + step, from->Data) {
-    if (auto* log = As<TCommandLog>(Data)) ++log->SubstitutesMade, ++log->SubstitutesLive;
-  }
+  TReplyMessage() : TEIExtensionMessage(nullptr) {}
+  int* ForeignFrees = nullptr;
   void Destroy() override {
-    if (auto* log = As<TCommandLog>(Data)) --log->SubstitutesLive;
+    if (ForeignFrees) ++*ForeignFrees;
     TEIExtensionMessage::Destroy();
   }
 };
@@ -63,35 +59,51 @@ class TLoggingExtension : public TEIExtension {
 };
 IMPLEMENT_EXTENSION_CLASS(TLoggingExtension, TEIExtension)
 
-// Substitutes a message of its own, Param raised by 100, for the rest of the routing call.
+// Substitutes its reply message, Param raised by 100, for the rest of the routing call. The
+// reply is made once, kept for every later command, and freed by the extension alone.
 class TSwappingExtension : public TLoggingExtension {
   DECLARE_EXTENSION_CLASS(TSwappingExtension, TLoggingExtension)
  public:
   using TLoggingExtension::TLoggingExtension;
+  void Destroy() override {
+    if (FReply) FReply->ForeignFrees = nullptr;
+    FreeAndNil(FReply);
+    inherited::Destroy();
+  }
 
  protected:
   bool Handle(TEIExtensionMessage*& Message, std::initializer_list<std::string_view> handled) {
     const bool result = TLoggingExtension::Handle(Message, handled);
-    Message = new TTrackedMessage(Message, 100);
+    Substitute(Message);
     return result;
   }
+  void Substitute(TEIExtensionMessage*& Message) {
+    if (!FReply) FReply = new TReplyMessage();
+    FReply->Sender = Message->Sender;
+    FReply->Command = Message->Command;
+    FReply->Param = Message->Param + 100;
+    FReply->Data = Message->Data;
+    if (auto* log = As<TCommandLog>(Message->Data)) FReply->ForeignFrees = &log->ForeignFrees;
+    Message = FReply;
+  }
+  TReplyMessage* FReply = nullptr;
 };
 IMPLEMENT_EXTENSION_CLASS(TSwappingExtension, TLoggingExtension)
 
-// Refuses every command by raising; "SwapTwice" makes it substitute a message first.
-class TThrowingExtension : public TLoggingExtension {
-  DECLARE_EXTENSION_CLASS(TThrowingExtension, TLoggingExtension)
+// Refuses every command by raising; "SwapFirst" makes it substitute its reply first.
+class TThrowingExtension : public TSwappingExtension {
+  DECLARE_EXTENSION_CLASS(TThrowingExtension, TSwappingExtension)
  public:
-  using TLoggingExtension::TLoggingExtension;
+  using TSwappingExtension::TSwappingExtension;
 
  protected:
   bool Handle(TEIExtensionMessage*& Message, std::initializer_list<std::string_view> handled) {
     TLoggingExtension::Handle(Message, handled);
-    if (Message->Command == "SwapTwice") Message = new TTrackedMessage(Message, 100);
+    if (Message->Command == "SwapFirst") Substitute(Message);
     throw Exception("refused");
   }
 };
-IMPLEMENT_EXTENSION_CLASS(TThrowingExtension, TLoggingExtension)
+IMPLEMENT_EXTENSION_CLASS(TThrowingExtension, TSwappingExtension)
 
 // An extension class of kind `Kind` whose behaviour comes from `Base`, handling the commands
 // listed after the kind.
@@ -118,7 +130,6 @@ TEST_EXTENSION(TTBarExtension, TLoggingExtension, etIDE, "Run")
 TEST_EXTENSION(TSwapExtension, TSwappingExtension, etIDE)
 TEST_EXTENSION(TSwapEditorExtension, TSwappingExtension, etEditor)
 TEST_EXTENSION(TThrowExtension, TThrowingExtension, etEditor)
-
 }  // namespace
 
 // Another package's own class that carries the same class name as TFooExtension.
@@ -430,53 +441,54 @@ TEST_F(ExtensionTest, RemovingAClassFreesItsInstancesAndNoOthers) {
   EXPECT_EQ(m->GetExtensionCount(), 0);
 }
 
-// Substitutes belong to the routing call: each is freed once replaced or when the call ends,
-// also when an extension raises, and the caller's message is neither replaced nor freed.
-TEST_F(ExtensionTest, ASubstitutedMessageServesTheRestOfTheCallOnly) {
+// A substitute serves the rest of its routing call: the IDE level's goes on to every window,
+// a window's serves that window only. Nobody's message is freed by the routing, so an
+// extension may substitute the same reply object on every call.
+TEST_F(ExtensionTest, ASubstitutedMessageServesTheRestOfItsCallAndStaysItsMakers) {
   TIDEManager* ide = Register({TFooExtension::StaticClass(), TSwapExtension::StaticClass(),
                                TQuxExtension::StaticClass(), TBarExtension::StaticClass(),
                                TSwapEditorExtension::StaticClass()});
   ASSERT_EQ(ide->GetEIManagerCount(), 2);
   const std::string a = Caption(ide->GetEIManager(0)), b = Caption(ide->GetEIManager(1));
-  auto* msg = new TEIExtensionMessage(MainForm, "Swap", 1, Received);
-  EXPECT_FALSE(ide->ExecuteCommand(msg));
-  EXPECT_EQ(Received->Lines, (std::vector<std::string>{"TFooExtension@IDE Swap", "TSwapExtension@IDE Swap",
-                                                      "TQuxExtension@IDE Swap", "TBarExtension@" + a + " Swap",
-                                                      "TSwapEditorExtension@" + a + " Swap",
-                                                      "TBarExtension@" + b + " Swap",
-                                                      "TSwapEditorExtension@" + b + " Swap"}));
-  // The IDE level's substitute reaches the windows; each window's substitute the next one.
-  EXPECT_EQ(Received->Params, (std::vector<Integer>{1, 1, 101, 101, 101, 201, 201}));
-  EXPECT_EQ(Received->Messages[1], msg);
-  EXPECT_NE(Received->Messages[2], msg);
-  EXPECT_EQ(Received->Messages[3], Received->Messages[2]);
-  EXPECT_EQ(Received->SubstitutesMade, 3);
-  EXPECT_EQ(Received->SubstitutesLive, 0);
-  EXPECT_EQ(msg->Param, 1);
-  EXPECT_EQ(msg->Command, "Swap");
-  msg->Free();
+  for (int call = 1; call <= 2; ++call) {
+    SCOPED_TRACE(call);
+    Received->Clear();
+    auto* msg = new TEIExtensionMessage(MainForm, "Swap", 1, Received);
+    EXPECT_FALSE(ide->ExecuteCommand(msg));
+    EXPECT_EQ(Received->Lines, (std::vector<std::string>{"TFooExtension@IDE Swap", "TSwapExtension@IDE Swap",
+                                                        "TQuxExtension@IDE Swap", "TBarExtension@" + a + " Swap",
+                                                        "TSwapEditorExtension@" + a + " Swap",
+                                                        "TBarExtension@" + b + " Swap",
+                                                        "TSwapEditorExtension@" + b + " Swap"}));
+    EXPECT_EQ(Received->Params, (std::vector<Integer>{1, 1, 101, 101, 101, 101, 101}));
+    ASSERT_EQ(Received->Messages.size(), 7u);
+    EXPECT_EQ(Received->Messages[1], msg);
+    const TEIExtensionMessage* ideReply = Received->Messages[2];
+    EXPECT_NE(ideReply, msg);
+    for (size_t i = 3; i < 7; ++i) EXPECT_EQ(Received->Messages[i], ideReply) << i;
+    EXPECT_EQ(Received->ForeignFrees, 0);
+    EXPECT_EQ(msg->Param, 1);
+    EXPECT_EQ(msg->Command, "Swap");
+    msg->Free();
+  }
 
   // Addressed: the reduction before the substitution is the caller's, the rest is not.
   Received->Clear();
-  msg = new TEIExtensionMessage(MainForm, "TSwapExtension.Swap", 1, Received);
+  auto* msg = new TEIExtensionMessage(MainForm, "TSwapExtension.Swap", 1, Received);
   EXPECT_FALSE(ide->ExecuteCommand(msg));
   EXPECT_EQ(msg->Command, "Swap");
   EXPECT_EQ(Received->Lines[0], "TSwapExtension@IDE Swap");
-  EXPECT_EQ(Received->SubstitutesLive, 0);
+  EXPECT_EQ(Received->Lines.size(), 1u);
+  EXPECT_EQ(Received->ForeignFrees, 0);
   msg->Free();
 }
 
-TEST_F(ExtensionTest, AnExceptionAfterASubstitutionLeavesNoMessageBehind) {
+TEST_F(ExtensionTest, AnExtensionsExceptionReachesTheCallerAndFreesNoMessage) {
   TIDEManager* ide = Register({TSwapExtension::StaticClass(), TThrowExtension::StaticClass()});
-  struct Case {
-    const char* command;
-    int substitutes;
-  };
-  const Case cases[] = {{"Swap", 1}, {"SwapTwice", 2}};  // the raising extension substitutes too
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.command);
+  for (const char* command : {"Swap", "SwapFirst", "SwapFirst"}) {  // the raising extension substitutes too
+    SCOPED_TRACE(command);
     Received->Clear();
-    auto* msg = new TEIExtensionMessage(MainForm, c.command, 1, Received);
+    auto* msg = new TEIExtensionMessage(MainForm, command, 1, Received);
     try {
       ide->ExecuteCommand(msg);
       ADD_FAILURE() << "the extension's exception was lost";
@@ -484,8 +496,7 @@ TEST_F(ExtensionTest, AnExceptionAfterASubstitutionLeavesNoMessageBehind) {
       EXPECT_EQ(e.Message, "refused");
     }
     EXPECT_EQ(Received->Lines.size(), 2u);  // the first window raised: no second one
-    EXPECT_EQ(Received->SubstitutesMade, c.substitutes);
-    EXPECT_EQ(Received->SubstitutesLive, 0);
+    EXPECT_EQ(Received->ForeignFrees, 0);
     EXPECT_EQ(msg->Param, 1);
     msg->Free();
   }

@@ -47,8 +47,10 @@ bool Route(TEIExtensionMessage*& msg, Find find, const List& list) {
 }
 
 // Component names are unique per owner without regard to case, and two registered classes
-// can share a name once the first letter is gone (TFoo, XFoo) or differ only in case: the
-// later instance then stays unnamed instead of failing its registration or its window.
+// can share a name once the first letter is gone (TFoo, XFoo) or differ only in case; and a
+// class name without its first letter need not be an identifier (T, T1Foo). Such an instance
+// stays unnamed instead of failing its registration or its window, and is reached by its
+// class name.
 void NameAfterClass(TEIExtension* ext, TEIExtensionClass cls) {
   const String name = String(cls->Name).substr(1);
   if (!IsValidIdent(name) || (ext->GetOwner() && ext->GetOwner()->FindComponent(name))) return;
@@ -68,6 +70,7 @@ TEIExtension* TEIManager::GetExtensions(Integer Index) const {
 }
 
 TEIExtension* TEIManager::GetExtensionByName(const String& Name) const {
+  if (Name.empty()) return nullptr;
   for (Integer i = 0; i < FExtensions->GetCount(); ++i)
     if (FExtensions->Get(i)->ClassName() == Name) return FExtensions->Get(i);
   return nullptr;
@@ -84,6 +87,9 @@ bool TEIManager::ExecuteCommand(TEIExtensionMessage* Message) {
 void TIDEManager::AddExtensionClass(const TClass* ExtensionClass) {
   TEIExtensionClass cls = AsExtensionClass(ExtensionClass);
   if (!cls || cls->ExtensionType() == etNone) return;
+  // Commands address an extension by its class name up to the first dot: a name that is no
+  // identifier could not be addressed, or would be under a name that is not its own.
+  if (!IsValidIdent(cls->Name)) throw EEIException(Format("Invalid extension class name '%s'", cls->Name));
   for (Integer i = 0; i < FExtensionClasses->GetCount(); ++i) {
     TEIExtensionClass known = FExtensionClasses->Get(i);
     if (known == cls || String(known->Name) == cls->Name) return;
@@ -148,7 +154,9 @@ TEIExtension* TIDEManager::GetExtensions(Integer Index) const {
   return Index >= FExtensions->GetCount() ? nullptr : FExtensions->Get(Index);
 }
 
+// An empty name matches nothing: unnamed instances are reached by their class names only.
 TEIExtension* TIDEManager::GetExtensionByName(const String& Name) const {
+  if (Name.empty()) return nullptr;
   for (Integer i = 0; i < FExtensions->GetCount(); ++i)
     if (FExtensions->Get(i)->ClassName() == Name) return FExtensions->Get(i);
   for (Integer i = 0; i < FExtensions->GetCount(); ++i)

@@ -130,6 +130,22 @@ TEST_EXTENSION(TTBarExtension, TLoggingExtension, etIDE, "Run")
 TEST_EXTENSION(TSwapExtension, TSwappingExtension, etIDE)
 TEST_EXTENSION(TSwapEditorExtension, TSwappingExtension, etEditor)
 TEST_EXTENSION(TThrowExtension, TThrowingExtension, etEditor)
+// Names that lose their identifier with their first letter.
+TEST_EXTENSION(T1Ext, TLoggingExtension, etIDE, "Run")
+TEST_EXTENSION(X, TLoggingExtension, etIDE, "Run")
+
+// A class whose name is no identifier: a command could address it only up to its dot.
+class TDottedExtension : public TLoggingExtension {
+  DECLARE_EXTENSION_CLASS(TDottedExtension, TLoggingExtension)
+ public:
+  using TLoggingExtension::TLoggingExtension;
+  static TEIExtensionType ExtensionType() { return etIDE; }
+};
+const TEIExtensionClassInfo TDottedExtension::ClassInfo{
+    {"TMy.Extension", &TLoggingExtension::ClassInfo, [](TComponent* o) -> TComponent* { return new TDottedExtension(o); },
+     nullptr, 0, dkEIExtension},
+    &TDottedExtension::ExtensionType, &TDottedExtension::ExtensionName, &TDottedExtension::ExtensionFlags};
+
 }  // namespace
 
 // Another package's own class that carries the same class name as TFooExtension.
@@ -286,6 +302,44 @@ TEST_F(ExtensionTest, ClassesWhoseInstanceNamesCollideAreAllInstantiated) {
   EXPECT_EQ(Received->Lines, (std::vector<std::string>{"TBAREXTENSION@" + Caption(ide->GetEIManager(0)) + " Run",
                                                       "TBAREXTENSION@" + Caption(ide->GetEIManager(1)) + " Run",
                                                       "TBAREXTENSION@Later.pas Run"}));
+}
+
+// An instance left unnamed is reached by its class name only; an empty name matches nothing.
+// A class whose own name is no identifier is refused at registration.
+TEST_F(ExtensionTest, UnnamedInstancesAnswerToTheirClassNamesOnly) {
+  TIDEManager* ide = Register({TFooExtension::StaticClass(), TFOOEXTENSION::StaticClass(), T1Ext::StaticClass(),
+                               X::StaticClass(), TBarExtension::StaticClass()});
+  OpenLater("Later.pas");
+  ASSERT_EQ(ide->GetExtensionCount(), 4);
+  EXPECT_EQ(ide->GetExtensions(0)->GetName(), "FooExtension");
+  for (Integer i = 1; i < 4; ++i) EXPECT_EQ(ide->GetExtensions(i)->GetName(), "") << i;
+  struct Case {
+    const char* command;
+    bool result;
+    std::vector<std::string> received;
+  };
+  const Case cases[] = {
+      {".Run", false, {}},
+      {"T1Ext.Run", true, {"T1Ext@IDE Run"}},
+      {"1Ext.Run", false, {}},
+      {"X.Run", true, {"X@IDE Run"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    EXPECT_EQ(Send(ide, c.command), c.result);
+    EXPECT_EQ(Received->Lines, c.received);
+  }
+  EXPECT_EQ(ide->GetExtensionByName(""), nullptr);
+  for (Integer i = 0; i < ide->GetEIManagerCount(); ++i) EXPECT_EQ(ide->GetEIManager(i)->GetExtensionByName(""), nullptr);
+
+  try {
+    RegisterEIExtensionClass(TDottedExtension::StaticClass());
+    ADD_FAILURE() << "a class named TMy.Extension was registered";
+  } catch (const EEIException& e) {
+    EXPECT_EQ(e.Message, "Invalid extension class name 'TMy.Extension'");
+  }
+  EXPECT_EQ(ide->GetExtensionClassCount(), 5);
+  EXPECT_EQ(ide->GetExtensionCount(), 4);
 }
 
 TEST_F(ExtensionTest, CommandsReachBothLevelsWithTheResultOfTheIdeLevel) {

@@ -43,7 +43,24 @@ class TRaisingNotifier : public TRecordingNotifier {
 };
 
 // Counts calls of the handlers the manager chains behind.
+// Installed in Screen and Application for the life of a test, before the manager comes.
 struct THandlerLog {
+  explicit THandlerLog(std::vector<std::string>* log) : log(log) {
+    Screen->OnActiveFormChange = MethodOf<&THandlerLog::ActiveFormChange>(this);
+    Application->OnActivate = MethodOf<&THandlerLog::Activate>(this);
+    Application->OnDeactivate = MethodOf<&THandlerLog::Deactivate>(this);
+  }
+  ~THandlerLog() {
+    Screen->OnActiveFormChange = nullptr;
+    Application->OnActivate = nullptr;
+    Application->OnDeactivate = nullptr;
+  }
+  // All three are these handlers (again).
+  bool Installed() {
+    return Screen->OnActiveFormChange == MethodOf<&THandlerLog::ActiveFormChange>(this) &&
+           Application->OnActivate == MethodOf<&THandlerLog::Activate>(this) &&
+           Application->OnDeactivate == MethodOf<&THandlerLog::Deactivate>(this);
+  }
   std::vector<std::string>* log;
   void ActiveFormChange(TObject*) { log->push_back("old.ActiveFormChange"); }
   void Activate(TObject*) { log->push_back("old.Activate"); }
@@ -137,11 +154,7 @@ TEST_F(ManagerTest, ActivationDiscoversNewWindowsAndAnnouncesEveryForm) {
 }
 
 TEST_F(ManagerTest, ChainedHandlersRunFirstAndAreRestoredAtTheEnd) {
-  THandlerLog old{&Log};
-  Screen->OnActiveFormChange = MethodOf<&THandlerLog::ActiveFormChange>(&old);
-  Application->OnActivate = MethodOf<&THandlerLog::Activate>(&old);
-  Application->OnDeactivate = MethodOf<&THandlerLog::Deactivate>(&old);
-  const TNotifyEvent savedForm = Screen->OnActiveFormChange;
+  THandlerLog old(&Log);
   InstallWithRecorder();
 
   Editors[1]->SetFocus();
@@ -161,12 +174,7 @@ TEST_F(ManagerTest, ChainedHandlersRunFirstAndAreRestoredAtTheEnd) {
 
   FindIDEIntegrationManager()->RemoveNotifier(Notifier);
   FindIDEIntegrationManager()->Free();
-  EXPECT_TRUE(Screen->OnActiveFormChange == savedForm);
-  EXPECT_TRUE(Application->OnActivate == MethodOf<&THandlerLog::Activate>(&old));
-  EXPECT_TRUE(Application->OnDeactivate == MethodOf<&THandlerLog::Deactivate>(&old));
-  Screen->OnActiveFormChange = nullptr;  // `old` ends with this test
-  Application->OnActivate = nullptr;
-  Application->OnDeactivate = nullptr;
+  EXPECT_TRUE(old.Installed());
 }
 
 TEST_F(ManagerTest, ClosingAnEditorWindowUnregistersItsManager) {
@@ -275,11 +283,7 @@ TEST_F(ManagerTest, AnEditorControlLeavingTheFormKeepsItsHookKnownToTheManager) 
 // A notifier that raises while it is told of a destruction stops neither the destruction
 // nor the telling of the notifiers after it.
 TEST_F(ManagerTest, DestructionCompletesWhateverANotifierRaises) {
-  THandlerLog old{&Log};
-  Screen->OnActiveFormChange = MethodOf<&THandlerLog::ActiveFormChange>(&old);
-  Application->OnActivate = MethodOf<&THandlerLog::Activate>(&old);
-  Application->OnDeactivate = MethodOf<&THandlerLog::Deactivate>(&old);
-  const TNotifyEvent savedForm = Screen->OnActiveFormChange;
+  THandlerLog old(&Log);
   TIDEManager* ide = InstallIDEIntegrationManager("Test");
   TRaisingNotifier raising("R", &Log);
   raising.Only = WM_KEYDOWN;
@@ -304,10 +308,5 @@ TEST_F(ManagerTest, DestructionCompletesWhateverANotifierRaises) {
   EXPECT_NO_THROW(ide->Free());
   EXPECT_EQ(Log, (std::vector<std::string>{"R.IDEManagerDestroy", "N.IDEManagerDestroy"}));
   EXPECT_EQ(FindIDEIntegrationManager(), nullptr);
-  EXPECT_TRUE(Screen->OnActiveFormChange == savedForm);
-  EXPECT_TRUE(Application->OnActivate == MethodOf<&THandlerLog::Activate>(&old));
-  EXPECT_TRUE(Application->OnDeactivate == MethodOf<&THandlerLog::Deactivate>(&old));
-  Screen->OnActiveFormChange = nullptr;  // `old` ends with this test
-  Application->OnActivate = nullptr;
-  Application->OnDeactivate = nullptr;
+  EXPECT_TRUE(old.Installed());
 }

@@ -5,6 +5,10 @@
 
 #include "Windows.h"
 
+void KeyMessageRetrieved(const MSG& msg);  // Keyboard.cpp
+void ResetKeyboard();                       // Keyboard.cpp
+void ResetDeviceContexts();                 // Gdi.cpp
+
 namespace {
 
 struct TWindow {
@@ -49,7 +53,6 @@ struct TWindowManager {
   DWORD MessageTime = 0;
   DWORD LastMessageTime = 0;
 
-  BYTE KeyState[256] = {};
   HWND Focus = 0, Active = 0, Capture = 0;
   bool AppActive = false;
   TPoint Cursor, Caret;
@@ -119,31 +122,6 @@ void Unlink(std::vector<HWND>& list, HWND h) {
   list.erase(std::remove(list.begin(), list.end(), h), list.end());
 }
 
-
-void UpdateKeyState(const MSG& msg) {
-  TWindowManager& wm = WM();
-  WORD vk = static_cast<WORD>(msg.wParam & 0xFF);
-  auto set = [&](WORD key, bool down) {
-    if (down) {
-      if (!(wm.KeyState[key] & 0x80)) wm.KeyState[key] ^= 0x01;  // toggle on each press
-      wm.KeyState[key] |= 0x80;
-    } else {
-      wm.KeyState[key] &= static_cast<BYTE>(~0x80);
-    }
-  };
-  switch (msg.message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-      set(vk, true);
-      break;
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
-      set(vk, false);
-      break;
-    default:
-      break;
-  }
-}
 
 void Purge(HWND h) {
   TWindowManager& wm = WM();
@@ -584,6 +562,17 @@ BOOL PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return TRUE;
 }
 
+// Used for translated characters, which are the next message retrieved.
+BOOL PostMessageAhead(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!PostMessage(hWnd, msg, wParam, lParam)) return FALSE;
+  TWindowManager& wm = WM();
+  const size_t n = wm.Ring.size();
+  const MSG posted = wm.Ring[(wm.Head + wm.Count - 1) % n];
+  for (size_t j = wm.Count - 1; j > 0; --j) wm.Ring[(wm.Head + j) % n] = wm.Ring[(wm.Head + j - 1) % n];
+  wm.Ring[wm.Head] = posted;
+  return TRUE;
+}
+
 void PostQuitMessage(int exitCode) {
   WM().QuitPosted = true;
   WM().QuitCode = exitCode;
@@ -607,7 +596,7 @@ BOOL PeekMessage(MSG* out, HWND hWnd, UINT fmin, UINT fmax, UINT removeMsg) {
     if (out) *out = m;
     if (removeMsg & PM_REMOVE) {
       wm.LastMessageTime = m.time;
-      UpdateKeyState(m);
+      KeyMessageRetrieved(m);
     }
     return TRUE;
   }
@@ -643,58 +632,6 @@ LRESULT DispatchMessage(const MSG* msg) {
   return SendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
-// Character keys of a US layout; Shift picks the upper row.
-static int CharOf(WORD vk, bool shift) {
-  if (vk >= 'A' && vk <= 'Z') return shift ? vk : vk + 32;
-  if (vk >= '0' && vk <= '9') return shift ? ")!@#$%^&*("[vk - '0'] : vk;
-  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return '0' + (vk - VK_NUMPAD0);
-  switch (vk) {
-    case VK_SPACE: return ' ';
-    case VK_RETURN: return '\r';
-    case VK_BACK: return '\b';
-    case VK_TAB: return '\t';
-    case VK_ESCAPE: return 0x1B;
-    case VK_MULTIPLY: return '*';
-    case VK_ADD: return '+';
-    case VK_SUBTRACT: return '-';
-    case VK_DECIMAL: return '.';
-    case VK_DIVIDE: return '/';
-    case VK_OEM_1: return shift ? ':' : ';';
-    case VK_OEM_PLUS: return shift ? '+' : '=';
-    case VK_OEM_COMMA: return shift ? '<' : ',';
-    case VK_OEM_MINUS: return shift ? '_' : '-';
-    case VK_OEM_PERIOD: return shift ? '>' : '.';
-    case VK_OEM_2: return shift ? '?' : '/';
-    case VK_OEM_3: return shift ? '~' : '`';
-    case VK_OEM_4: return shift ? '{' : '[';
-    case VK_OEM_5: return shift ? '|' : '\\';
-    case VK_OEM_6: return shift ? '}' : ']';
-    case VK_OEM_7: return shift ? '"' : '\'';
-    default: return -1;
-  }
-}
-
-BOOL TranslateMessage(const MSG* msg) {
-  if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
-  bool shift = GetKeyState(VK_SHIFT) < 0;
-  bool ctrl = GetKeyState(VK_CONTROL) < 0;
-  int ch = CharOf(static_cast<WORD>(msg->wParam), shift);
-  if (ch < 0) return FALSE;
-  if (ctrl && ch >= 'a' && ch <= 'z') ch -= 'a' - 1;
-  else if (ctrl && ch >= 'A' && ch <= 'Z') ch -= 'A' - 1;
-  // Translated characters go ahead of anything else waiting, as the real queue delivers them next.
-  TWindowManager& wm = WM();
-  UINT charMsg = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
-  if (!PostMessage(msg->hwnd, charMsg, static_cast<WPARAM>(ch), msg->lParam)) return FALSE;
-  if (wm.Count > 1) {
-    size_t n = wm.Ring.size();
-    MSG last = wm.Ring[(wm.Head + wm.Count - 1) % n];
-    for (size_t j = wm.Count - 1; j > 0; --j) wm.Ring[(wm.Head + j) % n] = wm.Ring[(wm.Head + j - 1) % n];
-    wm.Ring[wm.Head] = last;
-  }
-  return TRUE;
-}
-
 int GetQueueLength() { return static_cast<int>(WM().Count); }
 DWORD GetMessageTime() { return WM().LastMessageTime; }
 void SetMessageTime(DWORD ms) { WM().MessageTime = ms; }
@@ -728,28 +665,6 @@ BOOL GetUpdateRect(HWND hWnd, TRect* rect, BOOL) {
 }
 
 // ---- input ------------------------------------------------------------------------------
-
-SHORT GetKeyState(int vk) {
-  if (vk < 0 || vk > 255) return 0;
-  BYTE s = WM().KeyState[vk];
-  if (vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU) {
-    // The generic shift keys reflect either side.
-    BYTE l = WM().KeyState[vk == VK_SHIFT ? 0xA0 : vk == VK_CONTROL ? 0xA2 : 0xA4];
-    BYTE r = WM().KeyState[vk == VK_SHIFT ? 0xA1 : vk == VK_CONTROL ? 0xA3 : 0xA5];
-    s |= (l | r) & 0x80;
-  }
-  return static_cast<SHORT>(((s & 0x80) ? 0xFF80 : 0) | (s & 0x01));
-}
-
-BOOL GetKeyboardState(BYTE* state) {
-  std::copy(std::begin(WM().KeyState), std::end(WM().KeyState), state);
-  return TRUE;
-}
-
-BOOL SetKeyboardState(const BYTE* state) {
-  std::copy(state, state + 256, WM().KeyState);
-  return TRUE;
-}
 
 HWND GetFocus() { return WM().Focus; }
 
@@ -852,52 +767,6 @@ BOOL DestroyCaret() {
   return TRUE;
 }
 
-WORD ScanCodeOf(WORD vk) {
-  static const BYTE letters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
-                                   0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
-  if (vk >= 'A' && vk <= 'Z') return letters[vk - 'A'];
-  if (vk >= '1' && vk <= '9') return static_cast<WORD>(0x02 + (vk - '1'));
-  switch (vk) {
-    case '0': return 0x0B;
-    case VK_RETURN: return 0x1C;
-    case VK_BACK: return 0x0E;
-    case VK_TAB: return 0x0F;
-    case VK_SPACE: return 0x39;
-    case VK_ESCAPE: return 0x01;
-    case VK_SHIFT: return 0x2A;
-    case VK_CONTROL: return 0x1D;
-    case VK_MENU: return 0x38;
-    case VK_DELETE: return 0x53;
-    case VK_INSERT: return 0x52;
-    case VK_HOME: return 0x47;
-    case VK_END: return 0x4F;
-    case VK_PRIOR: return 0x49;
-    case VK_NEXT: return 0x51;
-    case VK_LEFT: return 0x4B;
-    case VK_UP: return 0x48;
-    case VK_RIGHT: return 0x4D;
-    case VK_DOWN: return 0x50;
-    default: return 0;
-  }
-}
-
-LPARAM MakeKeyData(UINT message, WORD vk, bool previousDown, WORD repeat) {
-  uint32_t data = repeat;
-  data |= static_cast<uint32_t>(ScanCodeOf(vk) & 0xFF) << 16;
-  if (vk == VK_DELETE || vk == VK_INSERT || (vk >= VK_PRIOR && vk <= VK_DOWN)) data |= 1u << 24;
-  bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
-  // System keystrokes are the ones made with Alt held. The key state cannot tell: it follows
-  // retrieval, and the Alt press of a chord may still be waiting in the queue.
-  if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_SYSCHAR) data |= 1u << 29;
-  if (up) {
-    data = (data & 0xFFFF0000u) | 1u;
-    data |= 1u << 30 | 1u << 31;
-  } else if (previousDown) {
-    data |= 1u << 30;
-  }
-  return static_cast<LPARAM>(data);
-}
-
 // ---- sounds -----------------------------------------------------------------------------
 
 BOOL MessageBeep(UINT type) {
@@ -909,10 +778,9 @@ BOOL MessageBeep(UINT type) {
 int GetMessageBeepCount() { return WM().BeepCount; }
 UINT GetLastMessageBeepType() { return WM().LastBeep; }
 
-void ResetDeviceContexts();  // Gdi.cpp
-
 void ResetWindowManager() {
   ResetDeviceContexts();
+  ResetKeyboard();
   if (!gWM) return;
   for (TSlot& s : gWM->Slots) delete s.Window;
   delete gWM;

@@ -114,8 +114,10 @@ constexpr WORD VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x2
 constexpr WORD VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28;
 constexpr WORD VK_INSERT = 0x2D, VK_DELETE = 0x2E;
 constexpr WORD VK_NUMPAD0 = 0x60, VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SEPARATOR = 0x6C;
-constexpr WORD VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F, VK_F1 = 0x70;
+constexpr WORD VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_F10 = 0x79;
 constexpr WORD VK_NUMLOCK = 0x90, VK_SCROLL = 0x91;
+constexpr WORD VK_LSHIFT = 0xA0, VK_RSHIFT = 0xA1, VK_LCONTROL = 0xA2, VK_RCONTROL = 0xA3;
+constexpr WORD VK_LMENU = 0xA4, VK_RMENU = 0xA5;
 constexpr WORD VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD;
 constexpr WORD VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB;
 constexpr WORD VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE;
@@ -197,7 +199,8 @@ BOOL UpdateWindow(HWND hWnd);  // sends WM_PAINT now if the window has an invali
 BOOL GetUpdateRect(HWND hWnd, TRect* rect, BOOL erase);
 
 // ---- input -------------------------------------------------------------------------------
-SHORT GetKeyState(int vk);
+SHORT GetKeyState(int vk);       // as this thread took keyboard messages off its queue
+SHORT GetAsyncKeyState(int vk);  // as the keyboard reported its keys (0x8000: down)
 BOOL GetKeyboardState(BYTE* state256);
 BOOL SetKeyboardState(const BYTE* state256);
 HWND GetFocus();
@@ -217,9 +220,21 @@ BOOL DestroyCaret();
 void SetApplicationActive(bool active);
 bool GetApplicationActive();
 
-// Key data (lParam) of a keystroke message, as the keyboard driver builds it.
-LPARAM MakeKeyData(UINT message, WORD vk, bool previousDown = false, WORD repeat = 1);
+// A keystroke arriving from the keyboard: records it in the keyboard's key state and returns
+// the key data (lParam) its message carries. Repeat count 1, the scan code and extended flag
+// given; previous state (the key was already down), context (Alt is down) and transition
+// (a release) come from that key state, as the real keyboard input builds them.
+LPARAM KeyInputData(UINT message, WORD vk, WORD scanCode, bool extended);
+// The same for a key of the stand-in's US keyboard, with its scan code and extended flag.
+LPARAM MakeKeyData(UINT message, WORD vk);
 WORD ScanCodeOf(WORD vk);
+bool IsExtendedKey(WORD vk);
+
+// Synthesizes a keystroke as the keyboard makes it: picks WM_KEYDOWN/UP or WM_SYSKEYDOWN/UP
+// from Alt, Ctrl and F10, builds the key data and posts the message to the focus window, or
+// as a system keystroke to the active window when nothing has the focus.
+constexpr DWORD KEYEVENTF_EXTENDEDKEY = 0x1, KEYEVENTF_KEYUP = 0x2;
+void keybd_event(BYTE vk, BYTE scanCode, DWORD flags, uintptr_t extraInfo);
 
 // ---- device contexts -------------------------------------------------------------------
 HDC GetDC(HWND hWnd);

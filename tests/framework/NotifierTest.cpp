@@ -150,9 +150,10 @@ TEST_F(NotifierTest, KeyboardNotifierFiresKeyEventsThatCannotStopTheKey) {
   // Alt comes from the key data, Shift from the key state as the queue handed it out.
   keys.events.clear();
   PostKey(Editor->GetHandle(), WM_KEYDOWN, VK_SHIFT);
-  PostMessage(Editor->GetHandle(), WM_SYSKEYDOWN, 'F', MakeKeyData(WM_SYSKEYDOWN, 'F'));
+  PostKey(Editor->GetHandle(), WM_SYSKEYDOWN, VK_MENU);
+  PostKey(Editor->GetHandle(), WM_SYSKEYDOWN, 'F');
   Application->ProcessMessages();
-  SendMessage(Editor->GetHandle(), CN_KEYUP, 'F', MakeKeyData(WM_SYSKEYDOWN, 'F'));
+  SendMessage(Editor->GetHandle(), CN_KEYUP, 'F', MakeKeyData(WM_SYSKEYUP, 'F'));
   EXPECT_EQ(keys.events.back(), "up 70 shift 3");
 }
 

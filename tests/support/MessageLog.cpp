@@ -11,7 +11,8 @@ std::string MessageName(UINT msg) {
       {WM_KEYDOWN, "WM_KEYDOWN"},   {WM_KEYUP, "WM_KEYUP"},       {WM_CHAR, "WM_CHAR"},
       {WM_SYSKEYDOWN, "WM_SYSKEYDOWN"}, {WM_SYSKEYUP, "WM_SYSKEYUP"}, {CN_KEYDOWN, "CN_KEYDOWN"},
       {CN_KEYUP, "CN_KEYUP"},       {CN_CHAR, "CN_CHAR"},         {CN_SYSKEYDOWN, "CN_SYSKEYDOWN"},
-      {WM_USER, "WM_USER"},
+      {WM_USER, "WM_USER"},         {WM_CLOSE, "WM_CLOSE"},       {WM_CAPTURECHANGED, "WM_CAPTURECHANGED"},
+      {WM_SYSCHAR, "WM_SYSCHAR"},
   };
   auto it = names.find(msg);
   if (it != names.end()) return it->second;
@@ -19,6 +20,13 @@ std::string MessageName(UINT msg) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%04X", msg);
   return buf;
+}
+
+void PrintTo(const TMessageRecord& r, std::ostream* os) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%#x %s(%#x, %#x)", r.Window, MessageName(r.Message).c_str(), r.WParam,
+                static_cast<uint32_t>(r.LParam));
+  *os << buf;
 }
 
 TLoggingProc::TLoggingProc(std::string name, TMessageLog& log)
@@ -30,8 +38,10 @@ void TLoggingProc::Subclass(HWND hWnd) {
 
 LRESULT TLoggingProc::Call(const TWndProcThunk* self, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   const auto* p = static_cast<const TLoggingProc*>(self);
-  if (p->Only.empty() || std::find(p->Only.begin(), p->Only.end(), msg) != p->Only.end())
+  if (p->Only.empty() || std::find(p->Only.begin(), p->Only.end(), msg) != p->Only.end()) {
     p->Log->push_back(p->Name + ":" + MessageName(msg));
+    if (p->Records) p->Records->push_back({hWnd, msg, wParam, lParam});
+  }
   if (p->OnMessage) p->OnMessage(hWnd, msg);
   auto answer = p->Answers.find(msg);
   if (answer != p->Answers.end()) return answer->second;

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,18 @@ using TMessageLog = std::vector<std::string>;
 
 // "WM_KEYUP", "CN_KEYUP", "WM_USER+2" …; hex for the rest.
 std::string MessageName(UINT msg);
+
+// A message with the window it went to and its parameters, for sequences where the
+// parameters matter (key data, the window that took the capture, a quit's exit code).
+struct TMessageRecord {
+  HWND Window = 0;
+  UINT Message = 0;
+  WPARAM WParam = 0;
+  LPARAM LParam = 0;
+  friend bool operator==(const TMessageRecord&, const TMessageRecord&) = default;
+};
+using TMessageRecords = std::vector<TMessageRecord>;
+void PrintTo(const TMessageRecord& r, std::ostream* os);
 
 // A window procedure that logs "Name:MESSAGE", answers some messages itself and passes the
 // rest to the procedure it displaced, as a subclasser does.
@@ -25,6 +38,7 @@ struct TLoggingProc : TWndProcThunk {
   WNDPROC Next = nullptr;                     // where unanswered messages go; none: they get 0
   std::map<UINT, LRESULT> Answers;            // answered here and not passed on
   std::vector<UINT> Only;                     // the messages worth logging; all when empty
+  TMessageRecords* Records = nullptr;         // when set, logged messages are recorded here too
   std::function<void(HWND, UINT)> OnMessage;  // runs before the message is answered or passed on
 
   WNDPROC Value() const { return this; }

@@ -123,10 +123,36 @@ void Unlink(std::vector<HWND>& list, HWND h) {
 }
 
 
+MSG& QueuedAt(size_t i) {
+  TWindowManager& wm = WM();
+  return wm.Ring[(wm.Head + i) % wm.Ring.size()];
+}
+
+// Takes the i-th queued message out, keeping the order of the rest.
+void RemoveQueuedAt(size_t i) {
+  TWindowManager& wm = WM();
+  for (size_t j = i; j > 0; --j) QueuedAt(j) = QueuedAt(j - 1);
+  wm.Head = (wm.Head + 1) % wm.Ring.size();
+  --wm.Count;
+}
+
+// A destroyed window's queued messages go with it. A WM_QUIT posted to it is not lost: the
+// first one becomes the thread's quit message (window 0, its exit code kept) unless a quit
+// is pending already.
 void Purge(HWND h) {
   TWindowManager& wm = WM();
-  // Queued messages for a dead window are dropped when they come up; nothing to do here
-  // beyond forgetting input state that pointed at it.
+  for (size_t i = 0; i < wm.Count;) {
+    const MSG& m = QueuedAt(i);
+    if (m.hwnd != h) {
+      ++i;
+      continue;
+    }
+    if (m.message == WM_QUIT && !wm.QuitPosted) {
+      wm.QuitPosted = true;
+      wm.QuitCode = static_cast<int>(m.wParam);
+    }
+    RemoveQueuedAt(i);
+  }
   if (wm.Focus == h) wm.Focus = 0;
   if (wm.Active == h) wm.Active = 0;
   if (wm.Capture == h) wm.Capture = 0;
@@ -196,9 +222,10 @@ HWND CreateWindowEx(const TCreateWindowParams& p) {
   HWND h = AllocateHandle(w);
   w->Handle = h;
   ++wm.WindowCount;
-  // New windows go on top of their siblings.
+  // A new top-level window goes on top; a new child below its siblings, so that children
+  // made in order keep that order from the top (the order dialog keys walk).
   std::vector<HWND>& siblings = SiblingList(w);
-  siblings.insert(siblings.begin(), h);
+  siblings.insert(w->Parent ? siblings.end() : siblings.begin(), h);
   if (CallWindowProc(w->WndProc, h, WM_NCCREATE, 0, p.CreateParam) == -1 ||
       CallWindowProc(w->WndProc, h, WM_CREATE, 0, p.CreateParam) == -1) {
     DestroyWindow(h);
@@ -220,6 +247,44 @@ static void ActivateNext(HWND gone) {
   SetActiveWindow(0);
 }
 
+// WM_DESTROY goes to a window and then to its descendants, parents first, siblings from the
+// top of the z-order down.
+static void SendDestroyMessages(HWND hWnd) {
+  TWindow* w = Lookup(hWnd);
+  w->Destroying = true;
+  if (WM().Focus == hWnd) WM().Focus = 0;
+  CallWindowProc(w->WndProc, hWnd, WM_DESTROY, 0, 0);
+  if (!(w = Lookup(hWnd))) return;
+  const std::vector<HWND> children = w->Children;
+  for (HWND child : children) {
+    TWindow* c = Lookup(child);
+    if (c && !c->Destroying) SendDestroyMessages(child);
+  }
+}
+
+// Then WM_NCDESTROY, children before their parent: by a window's WM_NCDESTROY its children
+// are gone, while a child's parent link holds through both of its messages.
+static void FreeWindow(HWND hWnd) {
+  TWindowManager& wm = WM();
+  TWindow* w = Lookup(hWnd);
+  const std::vector<HWND> children = w->Children;
+  for (HWND child : children) {
+    TWindow* c = Lookup(child);
+    if (!c) continue;
+    if (!c->Destroying) SendDestroyMessages(child);  // made during its parent's destruction
+    if (Lookup(child)) FreeWindow(child);
+  }
+  if (wm.Capture == hWnd) ReleaseCapture();
+  if (!(w = Lookup(hWnd))) return;
+  CallWindowProc(w->WndProc, hWnd, WM_NCDESTROY, 0, 0);
+  if (!(w = Lookup(hWnd))) return;
+  Unlink(SiblingList(w), hWnd);
+  Purge(hWnd);
+  RetireHandle(hWnd);
+  --wm.WindowCount;
+  delete w;
+}
+
 BOOL DestroyWindow(HWND hWnd) {
   TWindow* w = LookupOrFail(hWnd);
   if (!w || w->Destroying) return FALSE;
@@ -235,25 +300,9 @@ BOOL DestroyWindow(HWND hWnd) {
     if (it == wm.TopLevel.end()) break;
     DestroyWindow(*it);
   }
-  if (wm.Focus == hWnd) wm.Focus = 0;
-  CallWindowProc(w->WndProc, hWnd, WM_DESTROY, 0, 0);
-  // Children after the parent's WM_DESTROY, before its WM_NCDESTROY.
-  while (true) {
-    w = Lookup(hWnd);
-    if (!w || w->Children.empty()) break;
-    HWND child = w->Children.back();
-    if (!DestroyWindow(child)) Unlink(w->Children, child);
-  }
-  w = Lookup(hWnd);
-  if (!w) return TRUE;
-  CallWindowProc(w->WndProc, hWnd, WM_NCDESTROY, 0, 0);
-  w = Lookup(hWnd);
-  if (!w) return TRUE;
-  Unlink(SiblingList(w), hWnd);
-  Purge(hWnd);
-  RetireHandle(hWnd);
-  --wm.WindowCount;
-  delete w;
+  SendDestroyMessages(hWnd);
+  if (!Lookup(hWnd)) return TRUE;
+  FreeWindow(hWnd);
   if (wasActive) ActivateNext(hWnd);
   return TRUE;
 }
@@ -566,10 +615,9 @@ BOOL PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 BOOL PostMessageAhead(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!PostMessage(hWnd, msg, wParam, lParam)) return FALSE;
   TWindowManager& wm = WM();
-  const size_t n = wm.Ring.size();
-  const MSG posted = wm.Ring[(wm.Head + wm.Count - 1) % n];
-  for (size_t j = wm.Count - 1; j > 0; --j) wm.Ring[(wm.Head + j) % n] = wm.Ring[(wm.Head + j - 1) % n];
-  wm.Ring[wm.Head] = posted;
+  const MSG posted = QueuedAt(wm.Count - 1);
+  for (size_t j = wm.Count - 1; j > 0; --j) QueuedAt(j) = QueuedAt(j - 1);
+  QueuedAt(0) = posted;
   return TRUE;
 }
 
@@ -581,20 +629,11 @@ void PostQuitMessage(int exitCode) {
 BOOL PeekMessage(MSG* out, HWND hWnd, UINT fmin, UINT fmax, UINT removeMsg) {
   TWindowManager& wm = WM();
   for (size_t i = 0; i < wm.Count; ++i) {
-    size_t slot = (wm.Head + i) % wm.Ring.size();
-    MSG m = wm.Ring[slot];
-    bool dead = m.hwnd != 0 && !Lookup(m.hwnd);
-    if (!dead && !MatchesFilter(m, hWnd, fmin, fmax)) continue;
-    if (dead || (removeMsg & PM_REMOVE)) {
-      // Close the gap, keeping the order of the rest.
-      for (size_t j = i; j > 0; --j) wm.Ring[(wm.Head + j) % wm.Ring.size()] = wm.Ring[(wm.Head + j - 1) % wm.Ring.size()];
-      wm.Head = (wm.Head + 1) % wm.Ring.size();
-      --wm.Count;
-      --i;
-      if (dead) continue;  // a message for a window that died meanwhile is dropped
-    }
+    const MSG m = QueuedAt(i);
+    if (!MatchesFilter(m, hWnd, fmin, fmax)) continue;
     if (out) *out = m;
     if (removeMsg & PM_REMOVE) {
+      RemoveQueuedAt(i);
       wm.LastMessageTime = m.time;
       KeyMessageRetrieved(m);
     }

@@ -143,10 +143,13 @@ struct TCreateWindowParams {
   LPARAM CreateParam = 0;
 };
 
-// Creates a window, sends it WM_CREATE and returns its handle (0 on failure).
+// Creates a window, sends it WM_CREATE and returns its handle (0 on failure). A top-level
+// window starts on top of the z-order, a child window below its siblings.
 HWND CreateWindowEx(const TCreateWindowParams& params);
-// Sends WM_DESTROY, destroys child and owned windows, sends WM_NCDESTROY, drops queued
-// messages for the window and retires the handle.
+// Destroys owned windows first; then sends WM_DESTROY to the window and every descendant
+// (parents first, siblings from the top of the z-order down), then WM_NCDESTROY to each
+// (children first), releasing the capture on the way. Queued messages for the windows are
+// dropped; the first WM_QUIT among them becomes the thread's quit message.
 BOOL DestroyWindow(HWND hWnd);
 BOOL IsWindow(HWND hWnd);
 BOOL IsWindowVisible(HWND hWnd);

@@ -15,6 +15,19 @@ int Pump() {
   return -1;
 }
 
+// Takes messages off the queue as a message loop does and records them, until the queue is
+// dry, a WM_QUIT came, or `limit` were taken (an invalid window keeps WM_PAINT coming).
+TMessageRecords Retrieve(HWND filter = 0, size_t limit = 20) {
+  TMessageRecords taken;
+  MSG msg;
+  while (taken.size() < limit && PeekMessage(&msg, filter, 0, 0, PM_REMOVE)) {
+    taken.push_back({msg.hwnd, msg.message, msg.wParam, msg.lParam});
+    if (msg.message == WM_QUIT) break;
+    DispatchMessage(&msg);
+  }
+  return taken;
+}
+
 TEST_F(QueueTest, PostedMessagesKeepTheirOrderAndThoseOfDeadWindowsAreDropped) {
   TLoggingProc p1{"W1", log}, p2{"W2", log}, p3{"W3", log};
   p1.Only = p2.Only = p3.Only = {WM_USER + 1, WM_USER + 2, WM_USER + 3, WM_USER + 4, WM_USER + 5};
@@ -104,6 +117,48 @@ TEST_F(QueueTest, PaintIsSynthesizedAfterPostedMessagesUntilTheWindowIsValid) {
   EXPECT_FALSE(PeekMessage(&msg, 0, WM_USER, WM_USER + 10, PM_NOREMOVE)) << "a filter above WM_PAINT";
   EXPECT_FALSE(PeekMessage(&msg, 0, WM_NULL, WM_CREATE, PM_NOREMOVE)) << "a filter below WM_PAINT";
   EXPECT_TRUE(PeekMessage(&msg, 0, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
+// A window that posts to itself as it closes: what it posted dies with it, except the first
+// WM_QUIT, which still ends the loop as the thread's quit: window 0, its exit code, lParam 0.
+TEST_F(QueueTest, AQuitPostedToAWindowThatDiesStillEndsTheLoop) {
+  struct {
+    const char* Name;
+    bool QuitPending;  // PostQuitMessage(3) came first
+    bool Destroyed;    // WM_CLOSE goes on to DefWindowProc, which destroys the window
+  } rows[] = {
+      {"destroyed", false, true},
+      {"destroyed with a quit already pending", true, true},
+      {"kept alive", false, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    HWND other = MakeWindow("Other", nullptr);
+    TLoggingProc proc{"W", log};
+    proc.Next = DefWindowProcValue();
+    if (!row.Destroyed) proc.Answers[WM_CLOSE] = 0;
+    proc.OnMessage = [](HWND h, UINT msg) {
+      if (msg != WM_CLOSE) return;
+      PostMessage(h, WM_USER + 2, 0, 0);
+      PostMessage(h, WM_QUIT, 7, 9);
+      PostMessage(h, WM_QUIT, 8, 10);
+    };
+    HWND w = MakeWindow("W", proc.Value());
+    if (row.QuitPending) PostQuitMessage(3);
+    PostMessage(other, WM_USER + 1, 0, 0);
+    SendMessage(w, WM_CLOSE, 0, 0);
+
+    const TMessageRecords expected =
+        row.Destroyed ? TMessageRecords{{other, WM_USER + 1, 0, 0}, {0, WM_QUIT, row.QuitPending ? 3u : 7u, 0}}
+                      : TMessageRecords{{other, WM_USER + 1, 0, 0}, {w, WM_USER + 2, 0, 0}, {w, WM_QUIT, 7, 9}};
+    EXPECT_EQ(Retrieve(), expected);
+    EXPECT_EQ(IsWindow(w), row.Destroyed ? FALSE : TRUE);
+    // What is left: nothing once the window died, one quit for the thread at most.
+    const TMessageRecords left = row.Destroyed ? TMessageRecords{} : TMessageRecords{{w, WM_QUIT, 8, 10}};
+    EXPECT_EQ(Retrieve(), left);
+    DestroyWindow(w);
+    DestroyWindow(other);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Windows: destruction order, lookup by class, parents and owners, beeps and device contexts.
 #include <algorithm>
+#include <map>
 
 #include "DesktopFixture.h"
 
@@ -44,6 +45,48 @@ TEST_F(WindowTest, DestroyingAWindowTakesOwnedWindowsFirstAndChildrenInsideItsDe
   SetLastError(0);
   EXPECT_FALSE(DestroyWindow(p));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+}
+
+// WM_DESTROY runs down the tree, a parent before its children and siblings from the top of
+// the z-order; WM_NCDESTROY comes back up, children first. Children made in order keep that
+// order from the top; C2, moved in last with SetParent, went on top. G is C1's child.
+TEST_F(WindowTest, DestroyMessagesRunDownTheTreeAndNcDestroyMessagesComeBackUp) {
+  TLoggingProc pp{"P", log}, c1p{"C1", log}, c2p{"C2", log}, c3p{"C3", log}, gp{"G", log};
+  HWND p = MakeWindow("P", pp.Value());
+  HWND c1 = MakeWindow("C", c1p.Value(), WS_CHILD, p);
+  HWND c3 = MakeWindow("C", c3p.Value(), WS_CHILD, p);
+  HWND g = MakeWindow("G", gp.Value(), WS_CHILD, c1);
+  HWND c2 = MakeWindow("C", c2p.Value());
+  SetParent(c2, p);
+  const std::map<HWND, std::string> names = {{0, "-"}, {p, "P"}, {c1, "C1"}, {c2, "C2"}, {c3, "C3"}, {g, "G"}};
+  const std::map<HWND, std::vector<HWND>> children = {{p, {c1, c2, c3}}, {c1, {g}}};
+
+  // Each message with the parent the window still reports and how many of its children live.
+  std::vector<std::string> seen;
+  for (TLoggingProc* proc : {&pp, &c1p, &c2p, &c3p, &gp}) {
+    proc->Only = {WM_DESTROY, WM_NCDESTROY};
+    proc->OnMessage = [&](HWND h, UINT msg) {
+      int live = 0;
+      if (auto it = children.find(h); it != children.end())
+        for (HWND c : it->second) live += IsWindow(c) ? 1 : 0;
+      seen.push_back(names.at(h) + " " + MessageName(msg) + " parent " + names.at(GetParent(h)) + " children " +
+                     std::to_string(live));
+    };
+  }
+  ASSERT_TRUE(DestroyWindow(p));
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "P WM_DESTROY parent - children 3",
+                      "C2 WM_DESTROY parent P children 0",
+                      "C1 WM_DESTROY parent P children 1",
+                      "G WM_DESTROY parent C1 children 0",
+                      "C3 WM_DESTROY parent P children 0",
+                      "C2 WM_NCDESTROY parent P children 0",
+                      "G WM_NCDESTROY parent C1 children 0",
+                      "C1 WM_NCDESTROY parent P children 0",
+                      "C3 WM_NCDESTROY parent P children 0",
+                      "P WM_NCDESTROY parent - children 0",
+                  }));
+  for (HWND h : {p, c1, c2, c3, g}) EXPECT_FALSE(IsWindow(h));
 }
 
 TEST_F(WindowTest, FindWindowMatchesTopLevelClassNamesRegardlessOfCaseTopmostFirst) {

@@ -25,6 +25,7 @@ struct TWindow {
   LONG_PTR Id = 0;
   std::vector<HWND> Children;  // z-order, topmost first
   bool Invalid = false;
+  bool UpdateErase = false;  // the invalid area was invalidated with erasing asked for
   bool Destroying = false;
 };
 
@@ -159,8 +160,12 @@ void Purge(HWND h) {
   if (wm.CaretOwner == h) wm.CaretOwner = 0;
 }
 
+// A window filter of HWND_BROADCAST, HWND_BOTTOM or HWND_TOPMOST asks for the messages
+// posted with no window.
+bool IsThreadFilter(HWND hWnd) { return hWnd == HWND_BROADCAST || hWnd == HWND_BOTTOM || hWnd == HWND_TOPMOST; }
+
 bool MatchesFilter(const MSG& m, HWND hWnd, UINT fmin, UINT fmax) {
-  if (hWnd && m.hwnd != hWnd) return false;
+  if (IsThreadFilter(hWnd) ? m.hwnd != 0 : (hWnd && m.hwnd != hWnd)) return false;
   if (fmin == 0 && fmax == 0) return true;
   return m.message >= fmin && m.message <= fmax;
 }
@@ -551,12 +556,10 @@ LONG_PTR SetWindowLongPtr(HWND hWnd, int index, LONG_PTR value) {
   LONG_PTR old;
   switch (index) {
     case GWL_WNDPROC:
-      if (!value) {
-        WM().LastError = ERROR_INVALID_PARAMETER;
-        return 0;
-      }
+      // A null procedure is ignored: the window keeps the one it has, which is returned as
+      // the previous value, and the last error is left alone.
       old = reinterpret_cast<LONG_PTR>(w->WndProc);
-      w->WndProc = reinterpret_cast<WNDPROC>(value);
+      if (value) w->WndProc = reinterpret_cast<WNDPROC>(value);
       return old;
     case GWL_STYLE:
       old = w->Style;
@@ -644,14 +647,12 @@ BOOL PeekMessage(MSG* out, HWND hWnd, UINT fmin, UINT fmax, UINT removeMsg) {
     if (removeMsg & PM_REMOVE) wm.QuitPosted = false;
     return TRUE;
   }
-  // Paint messages are made up when nothing else is waiting.
-  if ((fmin == 0 && fmax == 0) || (fmin <= WM_PAINT && WM_PAINT <= fmax)) {
+  // Paint messages are made up when nothing else is waiting, for as long as the window's
+  // area stays invalid: taking the message off the queue validates nothing.
+  if (!IsThreadFilter(hWnd) && ((fmin == 0 && fmax == 0) || (fmin <= WM_PAINT && WM_PAINT <= fmax))) {
     TWindow* w = hWnd ? Lookup(hWnd) : FindInvalid(wm.TopLevel);
     if (w && w->Invalid) {
       if (out) *out = MSG{w->Handle, WM_PAINT, 0, 0, wm.MessageTime, wm.Cursor};
-      // Taking the paint message validates the window, so a window whose procedure does
-      // not paint cannot keep the loop busy forever.
-      if (removeMsg & PM_REMOVE) w->Invalid = false;
       return TRUE;
     }
   }
@@ -675,10 +676,13 @@ int GetQueueLength() { return static_cast<int>(WM().Count); }
 DWORD GetMessageTime() { return WM().LastMessageTime; }
 void SetMessageTime(DWORD ms) { WM().MessageTime = ms; }
 
-BOOL InvalidateRect(HWND hWnd, const TRect*, BOOL) {
+// The invalid area is the whole client area or nothing: any rectangle invalidates all of it,
+// and validating any rectangle validates all of it.
+BOOL InvalidateRect(HWND hWnd, const TRect*, BOOL erase) {
   TWindow* w = LookupOrFail(hWnd);
   if (!w) return FALSE;
   w->Invalid = true;
+  if (erase) w->UpdateErase = true;
   return TRUE;
 }
 
@@ -686,6 +690,23 @@ BOOL ValidateRect(HWND hWnd, const TRect*) {
   TWindow* w = LookupOrFail(hWnd);
   if (!w) return FALSE;
   w->Invalid = false;
+  w->UpdateErase = false;
+  return TRUE;
+}
+
+HDC BeginPaint(HWND hWnd, PAINTSTRUCT* ps) {
+  TWindow* w = LookupOrFail(hWnd);
+  if (!w || !ps) return 0;
+  *ps = PAINTSTRUCT{};
+  if (w->Invalid) ps->rcPaint = {0, 0, w->Bounds.Width(), w->Bounds.Height()};
+  ps->fErase = w->UpdateErase;
+  ValidateRect(hWnd, nullptr);
+  ps->hdc = GetDC(hWnd);
+  return ps->hdc;
+}
+
+BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* ps) {
+  if (ps && ps->hdc) ReleaseDC(hWnd, ps->hdc);
   return TRUE;
 }
 

@@ -28,6 +28,12 @@ using HINSTANCE = uint32_t;
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 
+// Window values that name no window but a place in the z-order or a broadcast; as a
+// PeekMessage filter each means "messages posted with no window".
+constexpr HWND HWND_BOTTOM = 1;
+constexpr HWND HWND_BROADCAST = 0xFFFF;
+constexpr HWND HWND_TOPMOST = 0xFFFFFFFF;  // (HWND)-1
+
 struct TPoint {
   int32_t X = 0, Y = 0;
   friend bool operator==(const TPoint&, const TPoint&) = default;
@@ -196,10 +202,24 @@ int GetQueueLength();
 DWORD GetMessageTime();
 void SetMessageTime(DWORD ms);  // the time stamped on posted messages (virtual clock)
 
+// A window with an invalid area gets WM_PAINT whenever its queue is otherwise empty, until
+// something validates the area: BeginPaint/EndPaint, ValidateRect or DefWindowProc.
 BOOL InvalidateRect(HWND hWnd, const TRect* rect, BOOL erase);
 BOOL ValidateRect(HWND hWnd, const TRect* rect);
 BOOL UpdateWindow(HWND hWnd);  // sends WM_PAINT now if the window has an invalid area
 BOOL GetUpdateRect(HWND hWnd, TRect* rect, BOOL erase);
+
+struct PAINTSTRUCT {
+  HDC hdc = 0;
+  BOOL fErase = FALSE;  // the background still needs erasing
+  TRect rcPaint;        // client coordinates
+  BOOL fRestore = FALSE;
+  BOOL fIncUpdate = FALSE;
+  BYTE rgbReserved[32] = {};
+};
+// Validates the invalid area and hands out a device context for painting it.
+HDC BeginPaint(HWND hWnd, PAINTSTRUCT* ps);
+BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* ps);
 
 // ---- input -------------------------------------------------------------------------------
 SHORT GetKeyState(int vk);       // as this thread took keyboard messages off its queue

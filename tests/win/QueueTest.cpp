@@ -1,4 +1,7 @@
-// The message queue: order, messages of windows that die, WM_QUIT and synthesized WM_PAINT.
+// The message queue: order, messages of windows that die, WM_QUIT, window filters and
+// synthesized WM_PAINT.
+#include <functional>
+
 #include "DesktopFixture.h"
 
 namespace {
@@ -111,12 +114,77 @@ TEST_F(QueueTest, PaintIsSynthesizedAfterPostedMessagesUntilTheWindowIsValid) {
     PeekMessage(&msg, 0, 0, 0, PM_REMOVE);
   }
   EXPECT_EQ(order, (std::vector<UINT>{WM_USER, WM_QUIT, WM_PAINT}));
-  EXPECT_FALSE(PeekMessage(&msg, 0, 0, 0, PM_NOREMOVE)) << "taking the paint message validates";
+  ASSERT_TRUE(PeekMessage(&msg, 0, 0, 0, PM_NOREMOVE)) << "taking the paint message validates nothing";
+  EXPECT_EQ(msg.message, WM_PAINT);
+  ValidateRect(w, nullptr);
+  EXPECT_FALSE(PeekMessage(&msg, 0, 0, 0, PM_NOREMOVE));
 
   InvalidateRect(w, nullptr, TRUE);
   EXPECT_FALSE(PeekMessage(&msg, 0, WM_USER, WM_USER + 10, PM_NOREMOVE)) << "a filter above WM_PAINT";
   EXPECT_FALSE(PeekMessage(&msg, 0, WM_NULL, WM_CREATE, PM_NOREMOVE)) << "a filter below WM_PAINT";
   EXPECT_TRUE(PeekMessage(&msg, 0, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
+// WM_PAINT keeps coming while the window's area stays invalid: a procedure that answers it
+// without painting gets it again and again. Painting, ValidateRect or DefWindowProc ends it.
+TEST_F(QueueTest, PaintComesAgainUntilTheWindowIsValidated) {
+  struct {
+    const char* Name;
+    std::function<void(HWND)> OnPaint;
+    size_t Paints;  // of at most three taken
+  } rows[] = {
+      {"answered without painting", [](HWND) {}, 3},
+      {"BeginPaint and EndPaint",
+       [](HWND h) {
+         PAINTSTRUCT ps;
+         BeginPaint(h, &ps);
+         EndPaint(h, &ps);
+       },
+       1},
+      {"ValidateRect", [](HWND h) { ValidateRect(h, nullptr); }, 1},
+      {"DefWindowProc", [](HWND h) { DefWindowProc(h, WM_PAINT, 0, 0); }, 1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    TLoggingProc proc{"W", log};
+    proc.Answers[WM_PAINT] = 0;
+    proc.OnMessage = [&](HWND h, UINT msg) {
+      if (msg == WM_PAINT) row.OnPaint(h);
+    };
+    HWND w = MakeWindow("W", proc.Value(), WS_VISIBLE);
+    EXPECT_EQ(Retrieve(0, 3), TMessageRecords(row.Paints, {w, WM_PAINT, 0, 0}));
+    EXPECT_EQ(GetUpdateRect(w, nullptr, FALSE), row.Paints == 3 ? TRUE : FALSE);
+    DestroyWindow(w);
+  }
+}
+
+TEST_F(QueueTest, BeginPaintLendsAContextForTheInvalidAreaUntilEndPaint) {
+  HWND w = MakeWindow("W", nullptr, WS_VISIBLE);
+  const int contexts = GetLiveDCCount();
+  struct {
+    const char* Name;
+    bool Invalidate, Erase;
+    TRect Area;
+  } rows[] = {
+      {"invalidated with erasing", true, true, {0, 0, 100, 100}},
+      {"invalidated without erasing", true, false, {0, 0, 100, 100}},
+      {"nothing invalid", false, false, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    ValidateRect(w, nullptr);
+    if (row.Invalidate) InvalidateRect(w, nullptr, row.Erase);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(w, &ps);
+    ASSERT_NE(dc, 0u);
+    EXPECT_EQ(ps.hdc, dc);
+    EXPECT_EQ(WindowFromDC(dc), w);
+    EXPECT_EQ(ps.rcPaint, row.Area);
+    EXPECT_EQ(ps.fErase, row.Erase ? TRUE : FALSE);
+    EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE)) << "BeginPaint validates";
+    EXPECT_TRUE(EndPaint(w, &ps));
+    EXPECT_EQ(GetLiveDCCount(), contexts) << "EndPaint gives the context back";
+  }
 }
 
 // A window that posts to itself as it closes: what it posted dies with it, except the first
@@ -158,6 +226,33 @@ TEST_F(QueueTest, AQuitPostedToAWindowThatDiesStillEndsTheLoop) {
     EXPECT_EQ(Retrieve(), left);
     DestroyWindow(w);
     DestroyWindow(other);
+  }
+}
+
+// A window filter of HWND_BROADCAST, HWND_BOTTOM or HWND_TOPMOST takes only the messages
+// posted with no window, in their order.
+TEST_F(QueueTest, FiltersNamingNoWindowTakeTheMessagesPostedWithoutOne) {
+  HWND w = MakeWindow("W", nullptr);
+  const TMessageRecords posted = {
+      {w, WM_USER + 1, 1, 0}, {0, WM_USER + 2, 2, 0}, {w, WM_USER + 3, 3, 0}, {0, WM_USER + 4, 4, 0}};
+  struct {
+    const char* Name;
+    HWND Filter;
+    std::vector<size_t> Taken;  // indices into posted
+  } rows[] = {
+      {"HWND_BROADCAST", HWND_BROADCAST, {1, 3}},
+      {"HWND_BOTTOM", HWND_BOTTOM, {1, 3}},
+      {"HWND_TOPMOST", HWND_TOPMOST, {1, 3}},
+      {"the window", w, {0, 2}},
+      {"none", 0, {0, 1, 2, 3}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    for (const TMessageRecord& m : posted) PostMessage(m.Window, m.Message, m.WParam, m.LParam);
+    TMessageRecords expected;
+    for (size_t i : row.Taken) expected.push_back(posted[i]);
+    EXPECT_EQ(Retrieve(row.Filter), expected);
+    EXPECT_EQ(Retrieve().size(), posted.size() - row.Taken.size()) << "the rest stays queued";
   }
 }
 

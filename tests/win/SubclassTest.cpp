@@ -111,6 +111,17 @@ TEST_F(SubclassChain, AFailedSetChangesNothingAndSaysWhy) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
 }
 
+// A null procedure is no procedure to install: the window keeps the one it has, which comes
+// back as the previous value, and the last error is not touched.
+TEST_F(SubclassChain, ANullProcedureLeavesTheChainAsItIs) {
+  a.Subclass(wnd);
+  SetLastError(ERROR_NOT_ENOUGH_QUOTA);  // whatever was there before
+  EXPECT_EQ(SetWindowLongPtr(wnd, GWL_WNDPROC, 0), reinterpret_cast<LONG_PTR>(a.Value()));
+  EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_QUOTA);
+  EXPECT_EQ(GetWindowLongPtr(wnd, GWL_WNDPROC), reinterpret_cast<LONG_PTR>(a.Value()));
+  EXPECT_EQ(Deliver(), (TMessageLog{"A:WM_USER", "O:WM_USER"}));
+}
+
 // A previous value of 0 looks like a failure; only the untouched last error tells them apart.
 TEST_F(SubclassChain, APreviousValueOfZeroIsTellableOnlyByTheLastError) {
   SetLastError(0);

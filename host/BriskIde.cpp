@@ -51,17 +51,17 @@ bool ReadFile(const std::string& name, std::string& text) {
 // The caret goes to the start of the unit's closing "end." line, so typed code lands inside
 // the unit; without one, to the end of the text.
 void PlaceCaret(TEditControl* editor) {
-  TStringList* lines = editor->GetLines();
-  for (Integer i = lines->GetCount() - 1; i >= 0; --i) {
-    if (Trim(lines->Get(i)) == "end.") {
-      editor->SetCaretY(i + 1);
+  const TEditBuffer* buffer = editor->GetBuffer();
+  for (Integer line = buffer->GetLineCount(); line >= 1; --line) {
+    if (Trim(String(buffer->GetLine(line))) == "end.") {
+      editor->SetCaretY(line);
       editor->SetCaretX(1);
       return;
     }
   }
-  const Integer last = std::max<Integer>(lines->GetCount(), 1);
+  const Integer last = buffer->GetLineCount();
   editor->SetCaretY(last);
-  editor->SetCaretX(lines->GetCount() ? static_cast<Integer>(lines->Get(last - 1).size()) + 1 : 1);
+  editor->SetCaretX(static_cast<Integer>(buffer->IndexToColumn(last, static_cast<LongInt>(buffer->GetLine(last).size()))));
 }
 
 // The configured wave files by kind, from the expert's settings as they stand now.

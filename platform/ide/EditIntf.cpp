@@ -47,44 +47,45 @@ class TIDEEditReader : public TModuleObject<TIEditReader> {
   using TModuleObject::TModuleObject;
   LongInt GetText(LongInt Offset, char* Buffer, LongInt Count) override {
     CheckInterfaceFault("TIEditReader.GetText");
-    if (!Module() || !Buffer || Offset < 0 || Count <= 0) return 0;
-    String text = Module()->GetText();
-    if (static_cast<size_t>(Offset) >= text.size()) return 0;
-    size_t n = std::min(text.size() - static_cast<size_t>(Offset), static_cast<size_t>(Count));
-    std::memcpy(Buffer, text.data() + Offset, n);
-    return static_cast<LongInt>(n);
+    TEditBuffer* buffer = Module() ? Module()->GetBuffer() : nullptr;
+    return buffer ? buffer->Read(Offset, Buffer, Count) : 0;
   }
 };
 
-// FPos is the writer's place in the buffer as it was at creation; the live buffer has moved
-// by FDelta there, everything behind the writer being already written.
+// Collects its edits in the buffer's offsets as they were when it was created, and makes
+// them one undo step when the last reference goes. The buffer is held meanwhile, so nobody
+// else changes it; a buffer that changed anyway (it was loaded again) drops the edits, which
+// would land in the wrong places.
 class TIDEEditWriter : public TModuleObject<TIEditWriter> {
  public:
-  using TModuleObject::TModuleObject;
+  explicit TIDEEditWriter(TIDEModule* module) : TModuleObject(module) {
+    TEditBuffer* buffer = module->GetBuffer();
+    buffer->SetLocked(true);
+    FSerial = buffer->GetSerial();
+  }
+  void Destroy() override {
+    if (TEditBuffer* buffer = Buffer()) {
+      buffer->SetLocked(false);
+      if (!FEdits.empty() && buffer->GetSerial() == FSerial) Module()->GetEditControl()->ApplyEdits(FEdits);
+    }
+    TModuleObject::Destroy();
+  }
 
-  // Keeping text changes nothing, so it makes no undo step.
   bool CopyTo(LongInt Pos) override {
     CheckInterfaceFault("TIEditWriter.CopyTo");
-    LongInt live;
-    if (!Advance(Pos, live)) return false;
-    FPos = live - FDelta;
-    return true;
+    return Advance(Pos);
   }
   bool DeleteTo(LongInt Pos) override {
     CheckInterfaceFault("TIEditWriter.DeleteTo");
-    LongInt live;
-    if (!Advance(Pos, live)) return false;
-    LongInt here = FPos + FDelta;
-    LongInt end = live - FDelta;
-    Module()->Replace(here, live - here, String());
-    FDelta -= live - here;
-    FPos = end;
+    LongInt from = FPos;
+    if (!Advance(Pos)) return false;
+    if (FPos > from) Here(from).Count += FPos - from;
     return true;
   }
   bool Insert(const char* Text) override {
     CheckInterfaceFault("TIEditWriter.Insert");
-    if (!Module() || !Text) return false;
-    FDelta += Module()->Replace(FPos + FDelta, 0, Text);
+    if (!Buffer() || !Text) return false;
+    Here(FPos).Text += Text;
     return true;
   }
   LongInt Position() override {
@@ -93,20 +94,28 @@ class TIDEEditWriter : public TModuleObject<TIEditWriter> {
   }
 
  private:
-  // The live offset of original position Pos, clamped to the end and out of a line break;
-  // false when the module is gone or Pos lies behind the writer.
-  bool Advance(LongInt Pos, LongInt& live) {
-    if (!Module() || Pos < FPos) return false;
-    live = Module()->SnapOffset(Pos + FDelta);
+  TEditBuffer* Buffer() const { return Module() ? Module()->GetBuffer() : nullptr; }
+  // Moves to Pos, clamped to the end and out of a line break; false when the file is gone
+  // or Pos lies behind the writer.
+  bool Advance(LongInt Pos) {
+    TEditBuffer* buffer = Buffer();
+    if (!buffer || Pos < FPos) return false;
+    FPos = std::max(FPos, buffer->Snap(Pos));
     return true;
   }
+  // The edit that ends at From: the last one when it does, else a new one there.
+  TBufferEdit& Here(LongInt From) {
+    if (FEdits.empty() || FEdits.back().Offset + FEdits.back().Count != From) FEdits.push_back({From, 0, String()});
+    return FEdits.back();
+  }
+  std::vector<TBufferEdit> FEdits;
   LongInt FPos = 0;
-  LongInt FDelta = 0;
+  uint64_t FSerial = 0;
 };
 
-// A position past the end of its line or past the last line is kept as it is: the cursor
-// may stand there, as in an editor that lets it go beyond the end of a line; CharPosToPos
-// maps it to the line's or the buffer's end.
+// Columns become indexes with the editor's tab stops. A position past the end of its line
+// or past the last line is kept as a virtual one, so converting back gives the same column;
+// CharPosToPos maps it to the line's or the buffer's end.
 class TIDEEditView : public TModuleObject<TIEditView> {
  public:
   using TModuleObject::TModuleObject;
@@ -115,34 +124,39 @@ class TIDEEditView : public TModuleObject<TIEditView> {
     TEditControl* c = Control();
     if (!c) return {};
     if (Index == 0) return {ToSmallInt(c->GetCaretX()), c->GetCaretY()};
-    if (Index == 1) return {1, c->GetTopLine()};
+    if (Index == 1) return {ToSmallInt(c->GetLeftCol()), c->GetTopLine()};
     return {};
   }
-  // The cursor's line is kept within the buffer and its column at 1 or more.
+  // The cursor's line is kept within the buffer and its column at 1 or more; the view then
+  // scrolls to show it.
   void SetPos(Integer Index, TEditPos Value) override {
     CheckInterfaceFault("TIEditView.SetPos");
     TEditControl* c = Control();
     if (!c) return;
     if (Index == 0) {
-      c->SetCaretX(Value.Col);
       c->SetCaretY(Value.Line);
+      c->SetCaretX(Value.Col);
     } else if (Index == 1) {
       c->SetTopLine(Value.Line);
+      c->SetLeftCol(Value.Col);
     }
   }
   void ConvertPos(bool EdPosToCharPos, TEditPos& EditPos, TCharPos& CharPos) override {
     CheckInterfaceFault("TIEditView.ConvertPos");
+    TEditBuffer* buffer = Module() ? Module()->GetBuffer() : nullptr;
+    if (!buffer) return;
     if (EdPosToCharPos) {
-      CharPos.CharIndex = ToSmallInt(EditPos.Col - 1);
+      CharPos.CharIndex = ToSmallInt(buffer->ColumnToIndex(EditPos.Line, EditPos.Col));
       CharPos.Line = EditPos.Line;
     } else {
-      EditPos.Col = ToSmallInt(CharPos.CharIndex + 1);
+      EditPos.Col = ToSmallInt(buffer->IndexToColumn(CharPos.Line, CharPos.CharIndex));
       EditPos.Line = CharPos.Line;
     }
   }
   LongInt CharPosToPos(TCharPos CharPos) override {
     CheckInterfaceFault("TIEditView.CharPosToPos");
-    return Module() ? Module()->CharPosToOffset(CharPos.Line, CharPos.CharIndex) : -1;
+    TEditBuffer* buffer = Module() ? Module()->GetBuffer() : nullptr;
+    return buffer ? buffer->CharPosToPos(CharPos.Line, CharPos.CharIndex) : -1;
   }
 };
 
@@ -169,9 +183,10 @@ class TIDEEditorInterface : public TModuleObject<TIEditorInterface> {
     CheckInterfaceFault("TIEditorInterface.CreateReader");
     return Control() ? new TIDEEditReader(Module()) : nullptr;
   }
+  // One writer at a time: while one is collecting its edits there is none for another.
   TIEditWriter* CreateUndoableWriter() override {
     CheckInterfaceFault("TIEditorInterface.CreateUndoableWriter");
-    return Control() ? new TIDEEditWriter(Module()) : nullptr;
+    return Control() && !Control()->GetBuffer()->GetLocked() ? new TIDEEditWriter(Module()) : nullptr;
   }
 };
 

@@ -2,7 +2,8 @@
 // see them: abstract classes the running IDE implements.
 //
 // The editor buffer behind them is 8-bit text in the system code page, bytes kept as they
-// are, whose lines end with CR LF. Offsets count bytes from 0; a tab is one column.
+// are; CR LF, a lone CR and a lone LF each end a line. Offsets count bytes from 0. Editor
+// columns expand tabs to the editor's tab stops (EditorOptions, every 8 columns by default).
 #pragma once
 
 #include "VirtIntf.h"
@@ -38,6 +39,8 @@ class TIEditReader : public TInterface {
 // Walks the buffer once from its start: CopyTo keeps the text up to Pos, DeleteTo removes
 // it, Insert puts text at the writer's place. Positions are offsets in the buffer as it was
 // when the writer was created and only move forward; a position behind the writer fails.
+// The buffer does not change while the writer lives: its edits are made, as one undo step,
+// when it is released.
 class TIEditWriter : public TInterface {
   DECLARE_CLASS(TIEditWriter, TInterface)
  public:
@@ -53,8 +56,12 @@ class TIEditView : public TInterface {
   // Index 0 is the cursor, index 1 the top-left position of the view.
   virtual TEditPos GetPos(Integer Index) = 0;
   virtual void SetPos(Integer Index, TEditPos Value) = 0;
+  // Editor position to character position (true) or back. A column inside a tab gives the
+  // tab's index; past the end of a line, or on a line past the last, every column is one
+  // more character, so the conversion goes both ways unchanged.
   virtual void ConvertPos(bool EdPosToCharPos, TEditPos& EditPos, TCharPos& CharPos) = 0;
-  // The buffer offset of a character position, or -1 for a position before the buffer.
+  // The buffer offset of a character position: -1 before the buffer, the line's end for an
+  // index past it, the buffer's end for a line past the last.
   virtual LongInt CharPosToPos(TCharPos CharPos) = 0;
 };
 

@@ -1,6 +1,8 @@
 // The IDE's editor windows and the editor control's editing.
 #include "EditWindows.h"
 
+#include <algorithm>
+
 static const TPropInfo EditControlProps[] = {
     PUBLISHED_INT(TEditControl, "TopLine", GetTopLine, SetTopLine),
     PUBLISHED_INT_RO(TEditControl, "LineCount", GetLineCount),
@@ -15,24 +17,26 @@ IMPLEMENT_COMPONENT_CLASS(TMessageViewForm, TWinControl)
 IMPLEMENT_COMPONENT_CLASS(TStatusbar, TWinControl)
 IMPLEMENT_COMPONENT_CLASS(TEditWindow, TForm)
 
-TEditControl::TEditControl(TComponent* AOwner) : TCustomControl(AOwner), FLines(new TStringList()) {
+TEditControl::TEditControl(TComponent* AOwner) : TCustomControl(AOwner), FBuffer(new TEditBuffer()) {
   TabStop = true;
 }
 
 void TEditControl::Destroy() {
-  FreeAndNil(FLines);
+  FreeAndNil(FBuffer);
   inherited::Destroy();
 }
 
-String TEditControl::GetText() const { return FLines->GetText(); }
-
 void TEditControl::SetText(const String& s) {
-  FLines->SetText(s);
-  FCaretX = FCaretY = FTopLine = 1;
+  FBuffer->SetText(s);
+  FCaretX = FCaretY = FTopLine = FLeftCol = 1;
+  UpdateCaret();
   Invalidate();
 }
 
-void TEditControl::SetCaretX(Integer x) { FCaretX = x < 1 ? 1 : x; }
+void TEditControl::SetCaretX(Integer x) {
+  FCaretX = x < 1 ? 1 : x;
+  ScrollToCaret();
+}
 
 void TEditControl::SetCaretY(Integer y) {
   FCaretY = y < 1 ? 1 : (y > GetLineCount() ? GetLineCount() : y);
@@ -44,89 +48,170 @@ void TEditControl::SetTopLine(Integer v) {
   if (v > GetLineCount()) v = GetLineCount();
   if (v == FTopLine) return;
   FTopLine = v;
+  UpdateCaret();
+  Invalidate();
+}
+
+void TEditControl::SetLeftCol(Integer v) {
+  if (v < 1) v = 1;
+  if (v == FLeftCol) return;
+  FLeftCol = v;
+  UpdateCaret();
   Invalidate();
 }
 
 Integer TEditControl::GetLinesInWindow() const { return FHeight / LineHeight; }
 
-// Reading a line past the end gives an empty one without adding it: keys that change
-// nothing leave the buffer as it was.
-String TEditControl::Line(Integer y) const { return y <= FLines->GetCount() ? FLines->Get(y - 1) : String(); }
+Integer TEditControl::GetColsInWindow() const { return FWidth / CharWidth; }
 
-void TEditControl::EnsureLine(Integer y) {
-  while (FLines->GetCount() < y) FLines->Add(String());
+TPoint TEditControl::GetCaretPoint() const {
+  return Point((FCaretX - FLeftCol) * CharWidth, (FCaretY - FTopLine) * LineHeight);
+}
+
+// The caret is the focused window's: only the editor that has the focus moves it.
+void TEditControl::UpdateCaret() {
+  if (!HandleAllocated() || GetFocus() != GetHandle()) return;
+  TPoint p = GetCaretPoint();
+  SetCaretPos(p.X, p.Y);
 }
 
 void TEditControl::ScrollToCaret() {
-  Integer lines = GetLinesInWindow() > 0 ? GetLinesInWindow() : 1;
-  if (FCaretY < FTopLine) FTopLine = FCaretY;
-  if (FCaretY >= FTopLine + lines) FTopLine = FCaretY - lines + 1;
-  SetCaretPos((FCaretX - 1) * CharWidth, (FCaretY - FTopLine) * LineHeight);
+  Integer lines = std::max<Integer>(GetLinesInWindow(), 1), cols = std::max<Integer>(GetColsInWindow(), 1);
+  Integer top = FTopLine, left = FLeftCol;
+  if (FCaretY < top) top = FCaretY;
+  if (FCaretY >= top + lines) top = FCaretY - lines + 1;
+  if (FCaretX < left) left = FCaretX;
+  if (FCaretX >= left + cols) left = FCaretX - cols + 1;
+  if (top != FTopLine || left != FLeftCol) Invalidate();
+  FTopLine = top;
+  FLeftCol = left;
+  UpdateCaret();
 }
 
-// A caret past the end of its line types at the end of the line, as the editor's default
-// (no "cursor beyond end of line") does.
+LongInt TEditControl::CaretIndex() const {
+  LongInt index = FBuffer->ColumnToIndex(FCaretY, FCaretX);
+  return std::min<LongInt>(index, static_cast<LongInt>(FBuffer->GetLine(FCaretY).size()));
+}
+
+void TEditControl::MoveCaretTo(LongInt Offset, LongInt ExtraCols) {
+  LongInt line, index;
+  FBuffer->PosToCharPos(Offset, line, index);
+  FCaretY = line;
+  FCaretX = static_cast<Integer>(FBuffer->IndexToColumn(line, index) + ExtraCols);
+  ScrollToCaret();
+}
+
+bool TEditControl::ApplyEdits(const std::vector<TBufferEdit>& Edits) {
+  // Where the cursor stands in the text: a character, and the columns past its start (inside
+  // a tab, or past the line's end).
+  LongInt index = CaretIndex();
+  LongInt at = FBuffer->CharPosToPos(FCaretY, index);
+  LongInt extra = FCaretX - FBuffer->IndexToColumn(FCaretY, index);
+  if (!FBuffer->Apply(Edits, FCaretX, FCaretY)) return false;
+
+  LongInt moved = at;
+  for (const TEditChange& c : FBuffer->GetUndoStep(FBuffer->GetUndoCount() - 1).Changes) {
+    if (c.Offset >= at) break;
+    LongInt grew = static_cast<LongInt>(c.Inserted.size()) - static_cast<LongInt>(c.Deleted.size());
+    if (c.Offset + static_cast<LongInt>(c.Deleted.size()) <= at) {
+      moved += grew;
+    } else {  // the text around the cursor went
+      moved = c.Offset + (moved - at) + static_cast<LongInt>(c.Inserted.size());
+      extra = 0;
+      break;
+    }
+  }
+  MoveCaretTo(moved, extra);
+  Invalidate();
+  return true;
+}
+
+bool TEditControl::Undo() {
+  Integer x, y;
+  if (FBuffer->GetLocked() || !FBuffer->Undo(x, y)) return false;
+  SetCaretY(y);
+  SetCaretX(x);
+  Invalidate();
+  return true;
+}
+
+// A key's edit: one undo step, the cursor going to CaretOffset. Nothing while a writer holds
+// the buffer.
+void TEditControl::KeyEdit(LongInt Offset, LongInt Count, const String& Text, LongInt CaretOffset) {
+  if (FBuffer->GetLocked()) return;
+  if (FBuffer->Apply({{Offset, Count, Text}}, FCaretX, FCaretY)) MoveCaretTo(CaretOffset);
+}
+
+// A cursor past the end of its line types at the end of the line, as the editor's default
+// (no "cursor beyond end of line") does; one inside a tab types before the tab.
 void TEditControl::InsertChar(char c) {
-  EnsureLine(FCaretY);
-  String s = Line(FCaretY);
-  size_t x = static_cast<size_t>(FCaretX - 1);
-  if (x > s.size()) x = s.size();
-  s.insert(x, 1, c);
-  FLines->Put(FCaretY - 1, s);
-  FCaretX = static_cast<Integer>(x) + 2;
+  LongInt at = CaretOffset();
+  KeyEdit(at, 0, String(1, c), at + 1);
 }
 
 void TEditControl::NewLine() {
-  EnsureLine(FCaretY);
-  String s = Line(FCaretY);
-  size_t x = static_cast<size_t>(FCaretX - 1);
-  if (x > s.size()) x = s.size();
-  FLines->Put(FCaretY - 1, s.substr(0, x));
-  FLines->Insert(FCaretY, s.substr(x));
-  ++FCaretY;
-  FCaretX = 1;
+  LongInt at = CaretOffset();
+  KeyEdit(at, 0, "\r\n", at + 2);
 }
 
+// Past the line's end it only moves the cursor back; at a line's start the break before it
+// goes, joining the line to the one above.
 void TEditControl::DeleteBack() {
-  String s = Line(FCaretY);
-  size_t x = static_cast<size_t>(FCaretX - 1);
-  if (x > s.size()) x = s.size();
-  if (x > 0) {
-    s.erase(x - 1, 1);
-    FLines->Put(FCaretY - 1, s);
-    FCaretX = static_cast<Integer>(x);
+  LongInt at = CaretOffset();
+  if (FCaretX > FBuffer->IndexToColumn(FCaretY, static_cast<LongInt>(FBuffer->GetLine(FCaretY).size()))) {
+    SetCaretX(FCaretX - 1);
+  } else if (CaretIndex() > 0) {
+    KeyEdit(at - 1, 1, String(), at - 1);
   } else if (FCaretY > 1) {
-    String prev = FLines->Get(FCaretY - 2);
-    FLines->Put(FCaretY - 2, prev + s);
-    FLines->Delete(FCaretY - 1);
-    --FCaretY;
-    FCaretX = static_cast<Integer>(prev.size()) + 1;
+    LongInt end = FBuffer->CharPosToPos(FCaretY - 1, INT32_MAX);
+    KeyEdit(end, at - end, String(), end);
   }
 }
 
+// At or past a line's end the break after it goes, joining the next line to it.
 void TEditControl::DeleteForward() {
-  String s = Line(FCaretY);
-  size_t x = static_cast<size_t>(FCaretX - 1);
-  if (x < s.size()) {
-    s.erase(x, 1);
-    FLines->Put(FCaretY - 1, s);
-  } else if (FCaretY < FLines->GetCount()) {
-    FLines->Put(FCaretY - 1, s + FLines->Get(FCaretY));
-    FLines->Delete(FCaretY);
+  LongInt at = CaretOffset();
+  if (CaretIndex() < static_cast<LongInt>(FBuffer->GetLine(FCaretY).size())) {
+    KeyEdit(at, 1, String(), at);
+  } else if (FCaretY < GetLineCount()) {
+    LongInt next = FBuffer->GetLineStart(FCaretY + 1);
+    KeyEdit(at, next - at, String(), at);
   }
+}
+
+// Over the line's text the cursor steps a character at a time, so over a tab to the next or
+// back to the previous tab stop; past the end, a column at a time.
+void TEditControl::MoveLeft() {
+  if (FCaretX <= 1) return;
+  FCaretX = static_cast<Integer>(FBuffer->IndexToColumn(FCaretY, FBuffer->ColumnToIndex(FCaretY, FCaretX - 1)));
+}
+
+void TEditControl::MoveRight() {
+  LongInt index = FBuffer->ColumnToIndex(FCaretY, FCaretX);
+  FCaretX = index < static_cast<LongInt>(FBuffer->GetLine(FCaretY).size())
+                ? static_cast<Integer>(FBuffer->IndexToColumn(FCaretY, index + 1))
+                : FCaretX + 1;
 }
 
 void TEditControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_KEYDOWN: {
       ++FKeysHandled;
-      switch (Message.WParam & 0xFFFF) {
-        case VK_LEFT: if (FCaretX > 1) --FCaretX; break;
-        case VK_RIGHT: ++FCaretX; break;
+      const Word key = static_cast<Word>(Message.WParam & 0xFFFF);
+      if (key == 'Z' && GetKeyState(VK_CONTROL) < 0) {
+        Undo();
+        return;
+      }
+      switch (key) {
+        case VK_LEFT: MoveLeft(); break;
+        case VK_RIGHT: MoveRight(); break;
         case VK_UP: if (FCaretY > 1) --FCaretY; break;
         case VK_DOWN: if (FCaretY < GetLineCount()) ++FCaretY; break;
         case VK_HOME: FCaretX = 1; break;
-        case VK_END: FCaretX = static_cast<Integer>(Line(FCaretY).size()) + 1; break;
+        case VK_END:
+          FCaretX = static_cast<Integer>(
+              FBuffer->IndexToColumn(FCaretY, static_cast<LongInt>(FBuffer->GetLine(FCaretY).size())));
+          break;
         case VK_DELETE: DeleteForward(); break;
         default: TCustomControl::Dispatch(Message); return;
       }
@@ -144,10 +229,23 @@ void TEditControl::Dispatch(TMessage& Message) {
         InsertChar(c);
       else
         return;
-      ScrollToCaret();
       Invalidate();
       return;
     }
+    // Tab and Enter are the editor's own, never the form's dialog keys.
+    case CM_WANTSPECIALKEY:
+      Message.Result = Message.WParam == VK_TAB || Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE;
+      return;
+    // The caret lives while the editor has the focus, as the window system has one caret.
+    case WM_SETFOCUS:
+      TCustomControl::Dispatch(Message);
+      CreateCaret(GetHandle(), 2, LineHeight);
+      UpdateCaret();
+      return;
+    case WM_KILLFOCUS:
+      TCustomControl::Dispatch(Message);
+      DestroyCaret();
+      return;
     default:
       TCustomControl::Dispatch(Message);
   }

@@ -1,4 +1,4 @@
-// The project, its open modules, their buffers and undo lists.
+// The project and its open modules.
 #include "IDEModules.h"
 
 #include <fstream>
@@ -8,34 +8,6 @@ IMPLEMENT_CLASS(TIDEModule, TComponent)
 IMPLEMENT_CLASS(TIDEProject, TComponent)
 
 namespace {
-std::vector<String> SplitLines(const String& text) {
-  std::vector<String> lines;
-  if (text.empty()) return lines;
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  lines.push_back(text.substr(start));
-  return lines;
-}
-
-String NormalizeBreaks(const String& text) {
-  String r;
-  r.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      r += "\r\n";
-    } else {
-      r += text[i];
-    }
-  }
-  return r;
-}
-
 String ChangeFileExt(const String& fileName, const String& ext) {
   String e = ExtractFileExt(fileName);
   return fileName.substr(0, fileName.size() - e.size()) + ext;
@@ -51,8 +23,10 @@ TIDEModule::TIDEModule(TIDEProject* Project, const String& FileName, const Strin
   FEditWindow = CreateEditWindow(Application, layout);
   FEditWindow->FreeNotification(this);
   FEditControl = FEditWindow->GetEditControl();
-  if (FEditControl) FEditControl->FreeNotification(this);
-  SetLines(Text);
+  if (FEditControl) {
+    FEditControl->FreeNotification(this);
+    FEditControl->SetText(Text);
+  }
 }
 
 void TIDEModule::Destroy() {
@@ -104,127 +78,6 @@ bool BringToFront(TCustomForm* form) {
 bool TIDEModule::ShowSource() { return BringToFront(FEditWindow); }
 
 bool TIDEModule::ShowForm() { return BringToFront(FForm); }
-
-String TIDEModule::GetText() const {
-  if (!FEditControl) return String();
-  TStringList* lines = FEditControl->GetLines();
-  String r;
-  for (Integer i = 0; i < lines->GetCount(); ++i) {
-    if (i > 0) r += "\r\n";
-    r += lines->Get(i);
-  }
-  return r;
-}
-
-void TIDEModule::SetLines(const String& Text) {
-  if (!FEditControl) return;
-  TStringList* lines = FEditControl->GetLines();
-  lines->BeginUpdate();
-  lines->Clear();
-  for (const String& s : SplitLines(Text)) lines->Add(s);
-  lines->EndUpdate();
-  FEditControl->SetTopLine(FEditControl->GetTopLine());  // clamped to the new line count
-  FEditControl->Invalidate();
-}
-
-Integer TIDEModule::GetLineCount() const { return FEditControl ? FEditControl->GetLineCount() : 0; }
-
-LongInt TIDEModule::CharPosToOffset(LongInt Line, LongInt CharIndex) const {
-  if (!FEditControl || Line < 1 || CharIndex < 0) return -1;
-  TStringList* lines = FEditControl->GetLines();
-  LongInt offset = 0;
-  for (Integer i = 0; i < lines->GetCount(); ++i) {
-    LongInt len = static_cast<LongInt>(lines->Get(i).size());
-    if (i + 1 == Line) return offset + (CharIndex < len ? CharIndex : len);
-    offset += len + 2;
-  }
-  // Past the last line: the end of the buffer (the last line has no break after it).
-  return lines->GetCount() > 0 ? offset - 2 : 0;
-}
-
-void TIDEModule::OffsetToCharPos(LongInt Offset, LongInt& Line, LongInt& CharIndex) const {
-  Line = 1;
-  CharIndex = 0;
-  if (!FEditControl) return;
-  TStringList* lines = FEditControl->GetLines();
-  LongInt start = 0;
-  for (Integer i = 0; i < lines->GetCount(); ++i) {
-    LongInt len = static_cast<LongInt>(lines->Get(i).size());
-    Line = i + 1;
-    if (Offset <= start + len || i + 1 == lines->GetCount()) {
-      LongInt idx = Offset - start;
-      CharIndex = idx < 0 ? 0 : (idx > len ? len : idx);
-      return;
-    }
-    start += len + 2;
-  }
-}
-
-LongInt TIDEModule::SnapOffset(LongInt Offset) const {
-  String text = GetText();
-  LongInt len = static_cast<LongInt>(text.size());
-  if (Offset <= 0) return 0;
-  if (Offset >= len) return len;
-  size_t o = static_cast<size_t>(Offset);
-  if (text[o - 1] == '\r' && text[o] == '\n') return Offset + 1;
-  return Offset;
-}
-
-LongInt TIDEModule::Replace(LongInt Offset, LongInt Count, const String& Text) {
-  if (!FEditControl) return 0;
-  String before = GetText();
-  LongInt start = SnapOffset(Offset);
-  LongInt finish = SnapOffset(start + (Count > 0 ? Count : 0));
-  String inserted = NormalizeBreaks(Text);
-  if (finish == start && inserted.empty()) return 0;
-
-  // Where the cursor stands in the text, and how far past its line's end it is.
-  Integer caretX = FEditControl->GetCaretX(), caretY = FEditControl->GetCaretY();
-  LongInt caretOff = CharPosToOffset(caretY, caretX - 1);
-  LongInt lineStart = CharPosToOffset(caretY, 0);
-  LongInt beyond = (caretX - 1) - (caretOff - lineStart);
-  if (caretY > GetLineCount()) beyond = 0;
-
-  String after = before;
-  after.replace(static_cast<size_t>(start), static_cast<size_t>(finish - start), inserted);
-  SetLines(after);
-
-  if (start < caretOff) {
-    LongInt moved = caretOff >= finish ? caretOff + static_cast<LongInt>(inserted.size()) - (finish - start)
-                                       : start + static_cast<LongInt>(inserted.size());
-    LongInt line, index;
-    OffsetToCharPos(moved, line, index);
-    FEditControl->SetCaretX(index + 1 + (caretOff >= finish ? beyond : 0));
-    FEditControl->SetCaretY(line);
-  } else {
-    FEditControl->SetCaretY(caretY);  // clamped to the new line count
-  }
-
-  FUndo.push_back({start, before.substr(static_cast<size_t>(start), static_cast<size_t>(finish - start)), Text});
-  FSnapshots.push_back({std::move(before), GetText(), caretX, caretY});
-  return static_cast<LongInt>(inserted.size());
-}
-
-const TEditStep& TIDEModule::GetUndoStep(Integer Index) const {
-  if (Index < 0 || Index >= GetUndoCount()) TList::Error("List index out of bounds (%d)", Index);
-  return FUndo[static_cast<size_t>(Index)];
-}
-
-bool TIDEModule::Undo() {
-  if (FSnapshots.empty() || !FEditControl) return false;
-  TSnapshot& last = FSnapshots.back();
-  if (GetText() != last.After) {
-    FUndo.clear();
-    FSnapshots.clear();
-    return false;
-  }
-  SetLines(last.Before);
-  FEditControl->SetCaretX(last.CaretX);
-  FEditControl->SetCaretY(last.CaretY);
-  FSnapshots.pop_back();
-  FUndo.pop_back();
-  return true;
-}
 
 // ---- TIDEProject ---------------------------------------------------------------------------
 

@@ -1,5 +1,5 @@
-// The IDE's project and its open files: each module is a unit whose source is the text of an
-// editor window's editor control, with an undo list of the edits tools made, and maybe a form.
+// The IDE's project and its open files: each module is a unit whose source is the buffer of an
+// editor window's editor control, and maybe a form.
 #pragma once
 
 #include <functional>
@@ -10,17 +10,7 @@
 
 class TIDEProject;
 
-// One undoable edit made through a writer.
-struct TEditStep {
-  LongInt Offset = 0;
-  String Deleted;
-  String Inserted;  // exactly as the tool wrote it, before its line breaks became CR LF
-};
-
-// An open file. Its buffer is its editor control's lines joined by CR LF, with no break
-// after the last line, so a file ending in a line break has an empty last line, as an
-// editor shows it. Text written into the buffer has each CR LF, lone CR or lone LF made a CR
-// LF: the buffer keeps one kind of line break, and no offset ever falls inside one.
+// An open file. Its buffer is its editor control's, loaded with the file's bytes as they are.
 class TIDEModule : public TComponent {
   DECLARE_CLASS(TIDEModule, TComponent)
  public:
@@ -43,42 +33,21 @@ class TIDEModule : public TComponent {
   bool ShowSource();
   bool ShowForm();
 
-  String GetText() const;
-  Integer GetLineCount() const;
-  // The offset of a character position. Lines and indexes before the buffer give -1; an
-  // index past the end of its line is the line's end, a line past the last the buffer's end.
-  LongInt CharPosToOffset(LongInt Line, LongInt CharIndex) const;
-  void OffsetToCharPos(LongInt Offset, LongInt& Line, LongInt& CharIndex) const;
-  // Clamps an offset into the buffer; one between the CR and the LF of a line break moves
-  // to after it, the break being one indivisible character pair.
-  LongInt SnapOffset(LongInt Offset) const;
-  // Replaces Count bytes at Offset by Text as one undoable step and returns the length Text
-  // took in the buffer. The cursor keeps its place in the text: an edit before it moves it
-  // along, an edit at or after it leaves it.
-  LongInt Replace(LongInt Offset, LongInt Count, const String& Text);
-
-  Integer GetUndoCount() const { return static_cast<Integer>(FUndo.size()); }
-  const TEditStep& GetUndoStep(Integer Index) const;
-  // Takes back the last step and puts the cursor where it was. Once the text was changed
-  // another way (the user typed), taking back older steps would lose that change, so the
-  // list is dropped instead and Undo answers false.
-  bool Undo();
+  // The buffer, null once the editor control is gone.
+  TEditBuffer* GetBuffer() const { return FEditControl ? FEditControl->GetBuffer() : nullptr; }
+  String GetText() const { return FEditControl ? FEditControl->GetText() : String(); }
+  Integer GetLineCount() const { return FEditControl ? FEditControl->GetLineCount() : 0; }
+  // Takes back the last step of the buffer's undo list; false when there is none.
+  bool Undo() { return FEditControl && FEditControl->Undo(); }
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
-  struct TSnapshot {
-    String Before, After;
-    Integer CaretX, CaretY;
-  };
-  void SetLines(const String& Text);
   String FFileName, FFormFileName;
   TEditWindow* FEditWindow = nullptr;
   TEditControl* FEditControl = nullptr;
   TForm* FForm = nullptr;
-  std::vector<TEditStep> FUndo;
-  std::vector<TSnapshot> FSnapshots;
 };
 
 // Builds the form of a unit being opened from its form file; tests and the host set it.

@@ -8,6 +8,7 @@ IMPLEMENT_CLASS(TInterface, TObject)
 
 namespace {
 int gLiveInterfaces = 0;
+std::vector<String>* gTrace = nullptr;
 
 std::map<String, String>& Faults() {
   static std::map<String, String> faults;
@@ -22,6 +23,7 @@ TInterface::~TInterface() { --gLiveInterfaces; }
 Integer TInterface::AddRef() { return ++FRefCount; }
 
 Integer TInterface::Release() {
+  if (gTrace) gTrace->push_back(ClassName() + ".Release");
   Integer r = --FRefCount;
   if (r == 0) Free();
   return r;
@@ -49,7 +51,10 @@ void SetInterfaceFault(const String& Operation, const String& Message) { Faults(
 
 void ClearInterfaceFaults() { Faults().clear(); }
 
+void SetInterfaceTrace(std::vector<String>* Trace) { gTrace = Trace; }
+
 void CheckInterfaceFault(const char* Operation) {
+  if (gTrace) gTrace->push_back(Operation);
   auto& faults = Faults();
   if (faults.empty()) return;
   auto it = faults.find(Operation);

@@ -2,6 +2,8 @@
 // of live objects, the exception helper, and a guard that releases what a scope obtained.
 #pragma once
 
+#include <vector>
+
 #include "platform/vcl/SysUtils.h"
 
 // The interface generation this IDE implements, as GetVersion reports it.
@@ -73,3 +75,7 @@ void SetInterfaceFault(const String& Operation, const String& Message);
 void ClearInterfaceFaults();
 // Called on entry by every operation of the IDE's interface objects.
 void CheckInterfaceFault(const char* Operation);
+// While set, every operation called ("Class.Method") and every Release ("Class.Release",
+// Class being the interface) is appended to Trace, so a test sees what a caller obtained,
+// used and gave back, in order. Null stops it.
+void SetInterfaceTrace(std::vector<String>* Trace);

@@ -90,7 +90,7 @@ TEST_F(BriskExpertTest, TypingThroughTheLoopPlaysAtTheReleaseTime) {
   ASSERT_EQ(Heard(), (std::vector<std::string>{KeyWav, EnterWav}));
   EXPECT_EQ(Capture.GetPlays()[0].Time, 4410u);
   EXPECT_GT(Capture.GetPlays()[0].Frames, 0u);
-  EXPECT_EQ(Editor->GetEditControl()->GetText(), "k\r\n\r\n");
+  EXPECT_EQ(Editor->GetEditControl()->GetText(), "k\r\n");
 }
 
 TEST_F(BriskExpertTest, FirstLoadCreatesActiveAsZeroAndReportsMissingFiles) {

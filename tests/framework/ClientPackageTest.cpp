@@ -66,8 +66,8 @@ class ClientPackageTest : public TFrameworkFixture {
 }  // namespace
 
 TEST_F(ClientPackageTest, RegistersAnswersAndLeavesBeforeItIsUnloaded) {
-  EditorOf(Editors[0])->SetText("a\nb\n");
-  EditorOf(Editors[1])->SetText("a\nb\nc\n");
+  EditorOf(Editors[0])->SetText("a\nb");
+  EditorOf(Editors[1])->SetText("a\nb\nc");
   ASSERT_NO_FATAL_FAILURE(Load());
   Register();
   TIDEManager* ide = FindIDEIntegrationManager();

@@ -154,7 +154,7 @@ TEST_F(HookTest, ClassNameIsTestedWithoutRegardToCase) {
 }
 
 TEST_F(HookTest, LineFiguresComeFromThePublishedProperties) {
-  Editor->SetText("a\nb\nc\nd\n");
+  Editor->SetText("a\nb\nc\nd");
   Editor->SetCaretY(3);
   TEIEditWrapper* w = Hook();
   EXPECT_EQ(w->GetLineCount(), 4);

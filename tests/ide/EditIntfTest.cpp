@@ -80,26 +80,18 @@ class EditorTest : public TIDEHostFixture {
   }
 };
 
-TEST_F(EditorTest, BufferKeepsOneKindOfLineBreakAndItsFinalEmptyLine) {
-  struct {
-    const char* Loaded;
-    const char* Buffer;
-    Integer Lines;
-  } rows[] = {
-      {"", "", 1},
-      {"one", "one", 1},
-      {"a\r\nb\r\n", "a\r\nb\r\n", 3},
-      {"a\nb\n", "a\r\nb\r\n", 3},
-      {"a\rb", "a\r\nb", 2},
-      {"a\n\rb", "a\r\n\r\nb", 3},  // LF CR is two breaks
-      {"caf\xe9\tx", "caf\xe9\tx", 1},  // bytes as they are
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.Loaded);
-    Open(row.Loaded);
-    EXPECT_EQ(ReadAll(4097), row.Buffer);
-    EXPECT_EQ(FEditor->LinesInBuffer(), row.Lines);
-    ToolServices->CloseFile("Unit1.pas");
+TEST_F(EditorTest, TheBufferIsTheFileAsItWasRead) {
+  for (const char* text : {"", "a\r\nb\r\n", "a\nb\rc", "caf\xe9\tx"}) {
+    SCOPED_TRACE(text);
+    String file = WriteFile("Unit2.pas", text);
+    ASSERT_TRUE(ToolServices->OpenFile(file));
+    FModuleIntf.Reset(ToolServices->GetModuleInterface(file));
+    FEditor.Reset(FModuleIntf->GetEditorInterface());
+    EXPECT_EQ(ReadAll(4097), text);
+    EXPECT_EQ(FEditor->LinesInBuffer(), String(text).find_first_of("\r\n") != String::npos ? 3 : 1);
+    FEditor.Reset();
+    FModuleIntf.Reset();
+    ToolServices->CloseFile(file);
   }
 }
 
@@ -146,6 +138,40 @@ TEST_F(EditorTest, EditorPositionsConvertToBufferOffsets) {
   EXPECT_EQ(ep, (TEditPos{5, 7}));
 }
 
+TEST_F(EditorTest, ConvertPosExpandsTabsAndKeepsVirtualColumnsBothWays) {
+  Open("\tab\r\nx\ty");
+  TInterfaceGuard<TIEditView> view(FEditor->GetView(0));
+  struct {
+    Integer TabWidth;
+    TEditPos Edit;
+    TCharPos Char;
+    TEditPos Back;  // where the character starts
+    LongInt Offset;
+  } rows[] = {
+      {8, {5, 1}, {0, 1}, {1, 1}, 0},     // inside the tab: the tab
+      {8, {9, 1}, {1, 1}, {9, 1}, 1},
+      {8, {14, 1}, {6, 1}, {14, 1}, 3},   // past the end: virtual, the line's end as an offset
+      {8, {9, 2}, {2, 2}, {9, 2}, 7},
+      {8, {3, 4}, {2, 4}, {3, 4}, 8},     // past the last line: the buffer's end
+      {8, {0, 1}, {-1, 1}, {0, 1}, -1},   // before the line
+      {4, {5, 1}, {1, 1}, {5, 1}, 1},
+      {4, {5, 2}, {2, 2}, {5, 2}, 7},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.TabWidth << " " << row.Edit.Line << ":" << row.Edit.Col);
+    EditorOptions.TabWidth = row.TabWidth;
+    TEditPos edit = row.Edit;
+    TCharPos cp;
+    view->ConvertPos(true, edit, cp);
+    EXPECT_EQ(cp, row.Char);
+    EXPECT_EQ(view->CharPosToPos(cp), row.Offset);
+    TEditPos back;
+    view->ConvertPos(false, back, cp);
+    EXPECT_EQ(back, row.Back);
+  }
+  EditorOptions = TEditorOptions();
+}
+
 TEST_F(EditorTest, ViewReadsAndMovesTheEditorControlsCaret) {
   Open("first\r\nsecond\r\nthird");
   TInterfaceGuard<TIEditView> view(FEditor->GetView(0));
@@ -189,16 +215,17 @@ TEST_F(EditorTest, ModuleWithoutAShownEditorWindowHasNoView) {
   EXPECT_EQ(ToolServices->GetCurrentFile(), "Unit1.pas");
 }
 
-TEST_F(EditorTest, EachWriterChangeIsOneUndoStepTakenBackInReverse) {
+TEST_F(EditorTest, EachWriterIsOneUndoStepTakenBackInReverse) {
   Open("line1\r\nline2\r\nline3");
   // Deleting line 2 with its break, then inserting a replacement, as two writers.
   Write(Offset(2, 1), Offset(3, 1), nullptr);
   Write(Offset(2, 1), 0, "new\n");
-  EXPECT_EQ(FModule->GetText(), "line1\r\nnew\r\nline3");  // the bare LF became the buffer's break
-  ASSERT_EQ(FModule->GetUndoCount(), 2);
-  EXPECT_EQ(FModule->GetUndoStep(0).Deleted, "line2\r\n");
-  EXPECT_EQ(FModule->GetUndoStep(1).Offset, 7);
-  EXPECT_EQ(FModule->GetUndoStep(1).Inserted, "new\n");  // exactly what the tool wrote
+  EXPECT_EQ(FModule->GetText(), "line1\r\nnew\nline3");  // the bare LF stays, and is a break
+  EXPECT_EQ(FEditor->LinesInBuffer(), 3);
+  TEditBuffer* buffer = FModule->GetBuffer();
+  ASSERT_EQ(buffer->GetUndoCount(), 2);
+  EXPECT_EQ(buffer->GetUndoStep(0).Changes[0].Deleted, "line2\r\n");
+  EXPECT_EQ(buffer->GetUndoStep(1).Changes[0].Offset, 7);
 
   EXPECT_TRUE(FModule->Undo());
   EXPECT_EQ(FModule->GetText(), "line1\r\nline3");
@@ -207,9 +234,10 @@ TEST_F(EditorTest, EachWriterChangeIsOneUndoStepTakenBackInReverse) {
   EXPECT_FALSE(FModule->Undo());
 }
 
-TEST_F(EditorTest, OneWriterWorksInTheBuffersOriginalOffsets) {
+TEST_F(EditorTest, AWriterChangesTheBufferOnlyWhenReleasedAndHoldsItMeanwhile) {
   Open("0123456789");
-  TInterfaceGuard<TIEditWriter> writer(FEditor->CreateUndoableWriter());
+  auto* writer = FEditor->CreateUndoableWriter();
+  ASSERT_NE(writer, nullptr);
   EXPECT_TRUE(writer->CopyTo(2));
   EXPECT_TRUE(writer->DeleteTo(4));
   EXPECT_TRUE(writer->Insert("abc"));
@@ -219,11 +247,35 @@ TEST_F(EditorTest, OneWriterWorksInTheBuffersOriginalOffsets) {
   EXPECT_FALSE(writer->CopyTo(5));  // behind the writer
   EXPECT_FALSE(writer->DeleteTo(1));
   EXPECT_TRUE(writer->DeleteTo(1000));  // past the end: up to the end
-  EXPECT_EQ(FModule->GetText(), "01abc45!");
-  EXPECT_EQ(FModule->GetUndoCount(), 4);  // CopyTo changes nothing and makes no step
-  while (FModule->Undo()) {
-  }
+
+  // Meanwhile readers see the buffer as it was, no second writer is given out, and typing
+  // and undo wait.
+  EXPECT_EQ(ReadAll(4097), "0123456789");
+  EXPECT_EQ(FEditor->CreateUndoableWriter(), nullptr);
+  TypeKey(Control()->GetHandle(), 'Q');
+  EXPECT_FALSE(FModule->Undo());
   EXPECT_EQ(FModule->GetText(), "0123456789");
+
+  writer->Release();
+  EXPECT_EQ(FModule->GetText(), "01abc45!");
+  EXPECT_EQ(FModule->GetBuffer()->GetUndoCount(), 1);
+  TInterfaceGuard<TIEditWriter> next(FEditor->CreateUndoableWriter());
+  EXPECT_TRUE(next);
+  next.Reset();
+  EXPECT_EQ(FModule->GetBuffer()->GetUndoCount(), 1) << "a writer that wrote nothing makes no step";
+  EXPECT_TRUE(FModule->Undo());
+  EXPECT_EQ(FModule->GetText(), "0123456789");
+}
+
+TEST_F(EditorTest, AWriterWhoseBufferWasLoadedAgainDropsItsEdits) {
+  Open("abc");
+  TInterfaceGuard<TIEditWriter> writer(FEditor->CreateUndoableWriter());
+  writer->CopyTo(1);
+  writer->Insert("X");
+  Control()->SetText("new text");
+  writer.Reset();
+  EXPECT_EQ(FModule->GetText(), "new text");
+  EXPECT_EQ(FModule->GetBuffer()->GetUndoCount(), 0);
 }
 
 TEST_F(EditorTest, LineBreaksStayWholeWhenAWriterAimsBetweenCrAndLf) {
@@ -252,15 +304,26 @@ TEST_F(EditorTest, CursorKeepsItsPlaceInTheTextAcrossEditsAndUndo) {
   EXPECT_EQ(Control()->GetCaretX(), 2);
 }
 
-TEST_F(EditorTest, UndoRefusesOnceTheUserChangedTheText) {
+// One undo list for the user's keys and the tools' writers: Ctrl+Z in the editor and Undo
+// in the Edit menu take back the last step of either kind, in order.
+TEST_F(EditorTest, KeysAndWritersUndoInOrderFromTheEditorAndTheMenu) {
   Open("abc");
   Write(3, 0, "!");
   Control()->SetCaretX(1);
   TypeKey(Control()->GetHandle(), 'Q');
   ASSERT_EQ(FModule->GetText(), "qabc!");
+  ASSERT_EQ(FModule->GetBuffer()->GetUndoCount(), 2);
+
+  PostKey(Control()->GetHandle(), WM_KEYDOWN, VK_CONTROL);
+  TypeKey(Control()->GetHandle(), 'Z');
+  PostKey(Control()->GetHandle(), WM_KEYUP, VK_CONTROL);
+  Application->ProcessMessages();
+  EXPECT_EQ(FModule->GetText(), "abc!");
+  EXPECT_EQ(Control()->GetCaretX(), 1);
+
+  IDE->GetMainWindow()->GetMainMenu()->GetItems()->FindByName("EditUndoItem")->Click();
+  EXPECT_EQ(FModule->GetText(), "abc");
   EXPECT_FALSE(FModule->Undo());
-  EXPECT_EQ(FModule->GetText(), "qabc!");
-  EXPECT_EQ(FModule->GetUndoCount(), 0);
 }
 
 TEST_F(EditorTest, HelperReleasesEverythingItObtainedWhenAHostCallRaises) {

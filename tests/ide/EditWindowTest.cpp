@@ -77,7 +77,7 @@ class EditorTyping : public TIdeFixture {
   void Type(const std::string& script) {
     static const std::pair<const char*, WORD> named[] = {
         {"Enter", VK_RETURN}, {"Back", VK_BACK}, {"Del", VK_DELETE}, {"Left", VK_LEFT}, {"Right", VK_RIGHT},
-        {"Up", VK_UP},        {"Down", VK_DOWN}, {"Home", VK_HOME},  {"End", VK_END}};
+        {"Up", VK_UP},        {"Down", VK_DOWN}, {"Home", VK_HOME},  {"End", VK_END},     {"Tab", VK_TAB}};
     HWND h = editor->GetHandle();
     for (size_t i = 0; i < script.size(); ++i) {
       char c = script[i];
@@ -117,13 +117,18 @@ TEST_F(EditorTyping, KeysEditTheTextAndMoveTheCaret) {
     const char* Text;
     Integer CaretX, CaretY;
   } rows[] = {
-      {"Hi there", "Hi there\r\n", 9, 1},
-      {"ab<Enter>", "ab\r\n\r\n", 1, 2},
-      {"abcd<Left><Left><Enter>", "ab\r\ncd\r\n", 1, 2},          // Enter splits the line at the caret
-      {"ab<Enter>cd<Home><Back>", "abcd\r\n", 3, 1},              // Backspace at a line start joins
-      {"ab<Enter>cd<Up><End><Del>", "abcd\r\n", 3, 1},            // Delete at a line end joins
-      {"abc<Left><Back>", "ac\r\n", 2, 1},
-      {"<Back><Del><End>", "", 1, 1},                             // nothing to delete: nothing changes
+      {"Hi there", "Hi there", 9, 1},
+      {"ab<Enter>", "ab\r\n", 1, 2},
+      {"abcd<Left><Left><Enter>", "ab\r\ncd", 1, 2},          // Enter splits the line at the caret
+      {"ab<Enter>cd<Home><Back>", "abcd", 3, 1},              // Backspace at a line start joins
+      {"ab<Enter>cd<Up><End><Del>", "abcd", 3, 1},            // Delete at a line end joins
+      {"abc<Left><Back>", "ac", 2, 1},
+      {"<Back><Del><End>", "", 1, 1},                         // nothing to delete: nothing changes
+      {"<Tab>x<Left><Left>", "\tx", 1, 1},                    // over a tab a step is a tab stop
+      {"a<Tab>b<Home><Right><Right>", "a\tb", 9, 1},
+      {"ab<Tab><Left><Back>", "a\t", 2, 1},                   // Left from after a tab to its start
+      {"ab<Right><Right><Back>", "ab", 4, 1},                  // past the end Backspace only steps back
+      {"ab<Right><Right>c", "abc", 4, 1},                      // typing past the end types at the end
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Script);
@@ -153,6 +158,42 @@ TEST_F(EditorTyping, LineFiguresFollowTheCaretAndScrolling) {
   EXPECT_EQ(Figure("CaretY"), 1);
   EXPECT_EQ(Figure("TopLine"), 1);
   EXPECT_EQ(Figure("LinesInWindow"), inWindow);
+}
+
+// The window system has one caret, the focused editor's: it stands where that editor's
+// cursor is, in the editor's client pixels, and follows the view as it scrolls.
+TEST_F(EditorTyping, TheSystemCaretIsTheFocusedEditorsCursor) {
+  auto caretAt = [] {
+    TPoint p{-1, -1};
+    GetCaretPos(&p);
+    return p;
+  };
+  const Integer w = TEditControl::CharWidth, h = TEditControl::LineHeight;
+  editor->SetText("\tx\r\n" + String(200, 'y'));
+  editor->SetCaretY(1);
+  editor->SetCaretX(10);  // after the tab and the x
+  EXPECT_EQ(caretAt(), Point(9 * w, 0));
+
+  editor->SetCaretY(2);
+  editor->SetCaretX(201);  // far right: the view scrolls to keep the cursor in it
+  EXPECT_EQ(editor->GetLeftCol(), 201 - editor->GetColsInWindow() + 1);
+  EXPECT_EQ(caretAt(), Point((editor->GetColsInWindow() - 1) * w, h));
+  editor->SetLeftCol(1);
+  EXPECT_EQ(caretAt(), Point(200 * w, h)) << "scrolling the view moves the caret with the text";
+
+  // Another editor moving its cursor leaves the caret alone until it gets the focus.
+  TEditWindow* other = CreateEditWindow(Application);
+  other->Show();
+  TEditControl* second = other->GetEditControl();
+  Application->ProcessMessages();
+  ASSERT_EQ(GetFocus(), second->GetHandle());
+  EXPECT_EQ(caretAt(), Point(0, 0));
+  editor->SetCaretX(3);
+  EXPECT_EQ(caretAt(), Point(0, 0));
+  editor->GetParent()->SetFocus();
+  Application->ProcessMessages();
+  ASSERT_EQ(GetFocus(), editor->GetHandle());
+  EXPECT_EQ(caretAt(), Point(2 * w, h));
 }
 
 }  // namespace

@@ -219,7 +219,7 @@ TEST_F(ToolServicesTest, OpenFileShowsTheFileAndTheCurrentFileFollowsTheFrontEdi
   TIDEModule* ma = Project()->FindModule(a);
   ASSERT_NE(ma, nullptr);
   EXPECT_EQ(ma->GetEditWindow()->GetCaption(), "A.pas");
-  EXPECT_EQ(ma->GetEditControl()->GetLines()->Get(0), "unit A;");
+  EXPECT_EQ(ma->GetBuffer()->GetLine(1), "unit A;");
 
   // Opening an open file brings it to the front instead of opening it twice.
   ASSERT_TRUE(ToolServices->OpenFile(a));
@@ -274,7 +274,7 @@ TEST_F(ToolServicesTest, ClosingAFileLeavesObjectsThatReferToItAnsweringEmpty) {
 
 TEST_F(ToolServicesTest, EditUndoInTheMainMenuTakesBackTheCurrentFilesLastToolEdit) {
   TIDEModule* m = Project()->OpenBuffer("Scratch.pas", "abc");
-  m->Replace(1, 1, "XY");
+  m->GetEditControl()->ApplyEdits({{1, 1, "XY"}});
   ASSERT_EQ(m->GetText(), "aXYc");
   IDE->GetMainWindow()->GetMainMenu()->GetItems()->FindByName("EditUndoItem")->Click();
   EXPECT_EQ(m->GetText(), "abc");

@@ -208,12 +208,16 @@ void TStringList::SetText(const String& text) {
   BeginUpdate();
   Clear();
   // Walks the text as a zero-terminated string: a line ends at CR or LF, then one CR and
-  // one LF are skipped, so CR LF is one break and LF CR two.
+  // one LF are skipped, so CR LF is one break and LF CR two. An unsorted list takes each
+  // line as it comes, built once in place.
   const char* p = text.c_str();
   while (*p) {
     const char* start = p;
     while (*p && *p != '\r' && *p != '\n') ++p;
-    Add(String(start, p));
+    if (FSorted)
+      Add(String(start, p));
+    else
+      FItems.push_back(TItem{String(start, p), nullptr});
     if (*p == '\r') ++p;
     if (*p == '\n') ++p;
   }

@@ -1,7 +1,50 @@
-// The expert base class and its IDE menu helper.
+// The expert base class, its IDE menu helper and its source-editing helpers.
 #include "QVExpert.h"
 
+#include <algorithm>
+#include <array>
+
 IMPLEMENT_CLASS(TQVCustomExpert, TIExpert)
+
+namespace {
+
+// The current module and its editor, held for one helper call. Members end in the reverse
+// order of their declaration, so the editor is released before the module, on the
+// exception path too; either is null when the IDE has none.
+struct TCurrentEditor {
+  TInterfaceGuard<TIModuleInterface> Module;
+  TInterfaceGuard<TIEditorInterface> Editor;
+
+  TCurrentEditor() {
+    if (!ToolServices) return;
+    Module.Reset(ToolServices->GetModuleInterface(ToolServices->GetCurrentFile()));
+    if (Module) Editor.Reset(Module->GetEditorInterface());
+  }
+  bool HasView() const { return Editor->GetViewCount() > 0; }
+  // The editor's first view, or null; the caller releases it.
+  TIEditView* FirstView() const { return HasView() ? Editor->GetView(0) : nullptr; }
+};
+
+SmallInt ToColumn(Integer Col) { return static_cast<SmallInt>(std::clamp<Integer>(Col, INT16_MIN, INT16_MAX)); }
+
+// Buffer offsets of editor positions (line, column) through the editor's first view; -1
+// for each when there is no view. The view is released before the caller goes on.
+template <size_t N>
+std::array<LongInt, N> ToOffsets(const TCurrentEditor& Current, const std::array<std::pair<Integer, Integer>, N>& Positions) {
+  std::array<LongInt, N> offsets;
+  offsets.fill(-1);
+  TInterfaceGuard<TIEditView> view(Current.FirstView());
+  if (!view) return offsets;
+  for (size_t i = 0; i < N; ++i) {
+    TEditPos editPos{ToColumn(Positions[i].second), Positions[i].first};
+    TCharPos charPos;
+    view->ConvertPos(true, editPos, charPos);
+    offsets[i] = view->CharPosToPos(charPos);
+  }
+  return offsets;
+}
+
+}  // namespace
 
 TQVCustomExpert::TQVCustomExpert() : FSource(new TStringList()) {}
 
@@ -31,4 +74,63 @@ TIMenuItemIntf* TQVCustomExpert::IDEAddMenu(const String& ParentName, const Stri
     HandleException();
   }
   return result;
+}
+
+// The buffer is read in blocks of 4097 bytes into one growing text, until a block comes back
+// short (a text whose length is a multiple of the block ends with a call returning 0), and
+// the list takes the text in one assignment. The text grows by half at a time rather than
+// doubling, which keeps the spare room of a large unit's text, and the fresh memory it
+// would take, small.
+void TQVCustomExpert::InitSource() {
+  FSource->Clear();
+  TCurrentEditor current;
+  if (!current.Editor || !current.HasView()) return;
+  TInterfaceGuard<TIEditReader> reader(current.Editor->CreateReader());
+  if (!reader) return;
+  constexpr LongInt BlockSize = 4097;
+  char block[BlockSize];
+  String text;
+  LongInt offset = 0, count;
+  do {
+    count = reader->GetText(offset, block, BlockSize);
+    if (count <= 0) break;
+    if (text.size() + static_cast<size_t>(count) > text.capacity()) text.reserve(text.capacity() / 2 * 3 + BlockSize);
+    text.append(block, static_cast<size_t>(count));
+    offset += count;
+  } while (count == BlockSize);
+  FSource->SetText(text);
+}
+
+void TQVCustomExpert::DeleteSource(Integer StartLine, Integer StartCol, Integer EndLine, Integer EndCol) {
+  TCurrentEditor current;
+  if (!current.Editor) return;
+  const auto [start, finish] = ToOffsets<2>(current, {{{StartLine, StartCol}, {EndLine, EndCol}}});
+  if (start < 0 || finish < 0) return;
+  TInterfaceGuard<TIEditWriter> writer(current.Editor->CreateUndoableWriter());
+  if (!writer) return;
+  writer->CopyTo(start);
+  writer->DeleteTo(finish);
+}
+
+void TQVCustomExpert::InsertSource(Integer Line, Integer Col, const String& Text) {
+  TCurrentEditor current;
+  if (!current.Editor) return;
+  const auto [pos] = ToOffsets<1>(current, {{{Line, Col}}});
+  if (pos < 0) return;
+  TInterfaceGuard<TIEditWriter> writer(current.Editor->CreateUndoableWriter());
+  if (!writer) return;
+  writer->CopyTo(pos);
+  writer->Insert(Text.c_str());
+}
+
+// The line after the last possible one is that line itself: both ends lie past the buffer.
+void TQVCustomExpert::DeleteSourceLine(Integer Line) {
+  DeleteSource(Line, 1, Line < INT32_MAX ? Line + 1 : Line, 1);
+}
+
+void TQVCustomExpert::InsertSourceLine(Integer Line, const String& Text) { InsertSource(Line, 1, Text + '\n'); }
+
+void TQVCustomExpert::UpdateSourceLine(Integer Line, const String& Text) {
+  DeleteSourceLine(Line);
+  InsertSourceLine(Line, Text);
 }

@@ -1,7 +1,10 @@
 // The base class of the package's experts: the source-line list and the helpers that talk
-// to the IDE through its tool interfaces, releasing everything they obtain on every path.
+// to the IDE through its tool interfaces, releasing everything they obtain on every path, in
+// the reverse order of obtaining. Exceptions the IDE raises inside the source helpers reach
+// the caller once everything is released.
 #pragma once
 
+#include "platform/ide/EditIntf.h"
 #include "platform/ide/ExptIntf.h"
 #include "platform/ide/ToolIntf.h"
 
@@ -19,6 +22,20 @@ class TQVCustomExpert : public TIExpert {
   // returned item. Null when there is no IDE, no such parent, or the IDE raised.
   TIMenuItemIntf* IDEAddMenu(const String& ParentName, const String& Caption, const String& Name, Word ShortCut,
                              Integer Index, TIMenuClickEvent OnClick);
+
+  // Reads the current module's source into the line list (empty when there is none).
+  void InitSource();
+  // Edits of the current module, each one undoable step in the IDE. Lines and columns count
+  // from 1; a position the editor cannot place, or a module without an editor view, leaves
+  // the text as it is.
+  void DeleteSource(Integer StartLine, Integer StartCol, Integer EndLine, Integer EndCol);
+  void InsertSource(Integer Line, Integer Col, const String& Text);
+  // Removes line Line with the break that ends it.
+  void DeleteSourceLine(Integer Line);
+  // Inserts Text and a line feed (LF alone, whatever the buffer's breaks) before line Line.
+  void InsertSourceLine(Integer Line, const String& Text);
+  // Replaces line Line by Text as two steps: the deletion, then the insertion.
+  void UpdateSourceLine(Integer Line, const String& Text);
 
   TStringList* GetSource() const { return FSource; }
 

@@ -314,10 +314,7 @@ TEST_F(EditorTest, KeysAndWritersUndoInOrderFromTheEditorAndTheMenu) {
   ASSERT_EQ(FModule->GetText(), "qabc!");
   ASSERT_EQ(FModule->GetBuffer()->GetUndoCount(), 2);
 
-  PostKey(Control()->GetHandle(), WM_KEYDOWN, VK_CONTROL);
-  TypeKey(Control()->GetHandle(), 'Z');
-  PostKey(Control()->GetHandle(), WM_KEYUP, VK_CONTROL);
-  Application->ProcessMessages();
+  TypeCtrlKey(Control()->GetHandle(), 'Z');
   EXPECT_EQ(FModule->GetText(), "abc!");
   EXPECT_EQ(Control()->GetCaretX(), 1);
 

@@ -9,3 +9,10 @@ void TIdeFixture::TypeKey(HWND target, WORD vk) {
   PostKey(target, WM_KEYUP, vk);
   Application->ProcessMessages();
 }
+
+void TIdeFixture::TypeCtrlKey(HWND target, WORD vk) {
+  PostKey(target, WM_KEYDOWN, VK_CONTROL);
+  TypeKey(target, vk);
+  PostKey(target, WM_KEYUP, VK_CONTROL);
+  Application->ProcessMessages();
+}

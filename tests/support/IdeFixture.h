@@ -21,5 +21,7 @@ class TIdeFixture : public ::testing::Test {
 
   // Posts a key press and release to a window and runs the message loop over them.
   static void TypeKey(HWND target, WORD vk);
+  // The same with Ctrl held around it, as a chord such as Ctrl+Z.
+  static void TypeCtrlKey(HWND target, WORD vk);
   static void PostKey(HWND target, UINT message, WORD vk);
 };

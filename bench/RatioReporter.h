@@ -18,6 +18,7 @@ class TRatioReporter : public benchmark::ConsoleReporter {
       if (r.run_type == Run::RT_Iteration || r.aggregate_name == "median") {
         std::string name = r.run_name.str();
         times_[name] = r.GetAdjustedRealTime();
+        units_[name] = benchmark::GetTimeUnitString(r.time_unit);
         if (std::find(order_.begin(), order_.end(), name) == order_.end()) order_.push_back(name);
       }
   }
@@ -30,11 +31,13 @@ class TRatioReporter : public benchmark::ConsoleReporter {
       for (auto it = times_.begin(); it != times_.end(); ++it)
         if (it->first.rfind(group + "/baseline", 0) == 0) base = it;
       if (base == times_.end() || name == base->first) continue;
-      std::printf("  %-40s %6.2fx  (+%.1f ns)\n", name.c_str(), times_[name] / base->second, times_[name] - base->second);
+      std::printf("  %-40s %6.2fx  (%+.1f %s)\n", name.c_str(), times_[name] / base->second, times_[name] - base->second,
+                  units_[name].c_str());
     }
   }
 
  private:
   std::map<std::string, double> times_;
+  std::map<std::string, std::string> units_;
   std::vector<std::string> order_;
 };

@@ -90,6 +90,7 @@ double Median(std::vector<double> v) {
 
 int Run(const THostOptions& options) {
   // Profile and files.
+  EditorOptions.TabWidth = options.TabWidth;
   const bool temporaryProfile = options.Profile.empty();
   const std::string profile = temporaryProfile ? MakeTemporaryProfile() : options.Profile;
   bool fresh = false;

@@ -1,6 +1,8 @@
 // Parsing brisk-ide's command line.
 #include "HostOptions.h"
 
+#include <cstdlib>
+
 const char* HostUsage() {
   return "usage: brisk-ide [options]\n"
          "\n"
@@ -20,6 +22,7 @@ const char* HostUsage() {
          "  --no-seed          leave a fresh profile unconfigured, as a new user has it\n"
          "  --package FILE     also register FILE as a known package\n"
          "  --fast             type at once even when an audio device is playing\n"
+         "  --tab-width N      the editor's tab stops every N columns, 1 to 32 (default 8)\n"
          "  --help             show this text\n";
 }
 
@@ -77,6 +80,16 @@ bool ParseHostOptions(int argc, char** argv, THostOptions& o, std::string& error
       o.Packages.push_back(p);
     } else if (arg == "--fast") {
       o.Fast = true;
+    } else if (arg == "--tab-width") {
+      std::string n;
+      if (!value(n)) return false;
+      char* end = nullptr;
+      const long width = std::strtol(n.c_str(), &end, 10);
+      if (n.empty() || *end || width < 1 || width > 32) {
+        error = "--tab-width needs a number from 1 to 32, not " + n;
+        return false;
+      }
+      o.TabWidth = static_cast<int>(width);
     } else {
       error = "unknown option " + arg;
       return false;

@@ -13,6 +13,7 @@ struct THostOptions {
   std::string Profile;           // empty: a fresh temporary directory
   bool Seed = true;
   bool Fast = false;             // never pace the typing in real time
+  int TabWidth = 8;              // the editor's tab stops
   std::vector<std::string> Packages;  // extra packages to register as known
   bool Help = false;
 };

@@ -81,7 +81,8 @@ LongInt TEditBuffer::CharPosToPos(LongInt Line, LongInt CharIndex) const {
   if (Line < 1 || CharIndex < 0) return -1;
   if (Line > GetLineCount()) return GetSize();
   size_t i = static_cast<size_t>(Line - 1);
-  return std::min<LongInt>(FLineStarts[i] + CharIndex, LineEnd(i));
+  const LongInt start = FLineStarts[i], end = LineEnd(i);
+  return CharIndex < end - start ? start + CharIndex : end;
 }
 
 void TEditBuffer::PosToCharPos(LongInt Pos, LongInt& Line, LongInt& CharIndex) const {

@@ -65,6 +65,7 @@ TEST(EditBufferTest, CharacterPositionsBecomeOffsetsAndBack) {
   } rows[] = {
       {1, 0, 0},  {1, 2, 2},  {1, 7, 2},   // past a line's end: the line's end, before its break
       {2, 1, 5},  {2, 9, 6},  {3, 3, 10},  // a lone CR and a lone LF end lines too
+      {2, INT32_MAX, 6},
       {4, 0, 11}, {4, 5, 11}, {9, 0, 11},  // past the last line: the buffer's end
       {0, 0, -1}, {1, -1, -1},             // before the buffer
   };

@@ -1,5 +1,6 @@
 // Console output plus, at the end, each benchmark's time as a ratio of its group's baseline
-// measured in the same run (the run named "<group>/baseline").
+// measured in the same run (the run named "<group>/baseline"): wall-clock time, and the CPU
+// time of the benchmark's thread, which a machine shared with other work disturbs less.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -18,6 +19,7 @@ class TRatioReporter : public benchmark::ConsoleReporter {
       if (r.run_type == Run::RT_Iteration || r.aggregate_name == "median") {
         std::string name = r.run_name.str();
         times_[name] = r.GetAdjustedRealTime();
+        cpu_[name] = r.GetAdjustedCPUTime();
         units_[name] = benchmark::GetTimeUnitString(r.time_unit);
         if (std::find(order_.begin(), order_.end(), name) == order_.end()) order_.push_back(name);
       }
@@ -31,13 +33,13 @@ class TRatioReporter : public benchmark::ConsoleReporter {
       for (auto it = times_.begin(); it != times_.end(); ++it)
         if (it->first.rfind(group + "/baseline", 0) == 0) base = it;
       if (base == times_.end() || name == base->first) continue;
-      std::printf("  %-40s %6.2fx  (%+.1f %s)\n", name.c_str(), times_[name] / base->second, times_[name] - base->second,
-                  units_[name].c_str());
+      std::printf("  %-40s %6.2fx  (%+.1f %s)  CPU %5.2fx\n", name.c_str(), times_[name] / base->second,
+                  times_[name] - base->second, units_[name].c_str(), cpu_[name] / cpu_[base->first]);
     }
   }
 
  private:
-  std::map<std::string, double> times_;
+  std::map<std::string, double> times_, cpu_;
   std::map<std::string, std::string> units_;
   std::vector<std::string> order_;
 };

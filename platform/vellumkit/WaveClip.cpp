@@ -32,8 +32,6 @@ struct TWavBuffer {
 // claiming gigabytes of samples would cost gigabytes. A chunk that runs past the end is cut
 // to the bytes present, which is also how a truncated file plays: the whole frames it has.
 void ClampChunkSizes(std::vector<Uint8>& bytes) {
-  if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
-    return;
   size_t at = 12;
   while (at + 8 <= bytes.size()) {
     Uint8* field = bytes.data() + at + 4;
@@ -45,6 +43,21 @@ void ClampChunkSizes(std::vector<Uint8>& bytes) {
     }
     at += 8 + size + (size & 1);
   }
+}
+
+// Float samples that are not numbers (NaN, infinities) would poison every sum they enter and
+// spread through the resampler; they are silence instead. Returns how many there were.
+size_t SilenceNonFinite(Uint8* data, size_t bytes, SDL_AudioFormat format) {
+  if (!SDL_AUDIO_ISFLOAT(format) || SDL_AUDIO_BITSIZE(format) != 32) return 0;
+  size_t count = 0;
+  for (size_t at = 0; at + 4 <= bytes; at += 4) {
+    float f;
+    std::memcpy(&f, data + at, 4);
+    if (std::isfinite(f)) continue;
+    std::memset(data + at, 0, 4);
+    ++count;
+  }
+  return count;
 }
 
 TFileStamp StampOf(const struct stat& st) {
@@ -61,6 +74,10 @@ TFileStamp StampOf(const struct stat& st) {
 TWaveClip::TRef TWaveClip::Decode(const void* data, size_t size, std::string* error) {
   if (size == 0) return Fail(error, "the file is empty");
   if (size > static_cast<size_t>(kMaxWaveFileBytes)) return Fail(error, "the file is too large");
+  // SDL also takes a "WAVE" file without its RIFF header and then believes every size in it;
+  // a wave file is a RIFF file, so nothing else is read.
+  if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(static_cast<const Uint8*>(data) + 8, "WAVE", 4) != 0)
+    return Fail(error, "not a wave file (no RIFF WAVE header)");
   std::vector<Uint8> bytes(static_cast<const Uint8*>(data), static_cast<const Uint8*>(data) + size);
   ClampChunkSizes(bytes);
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
@@ -79,15 +96,19 @@ TWaveClip::TRef TWaveClip::Decode(const void* data, size_t size, std::string* er
   const uint64_t maxSource = static_cast<uint64_t>(kMaxClipFrames) * source.freq / kMixRate + 64;
   frames = std::min(frames, maxSource);
   if (frames == 0) return Fail(error, "the file holds no samples");
+  const size_t sourceBytes = static_cast<size_t>(frames * frameBytes);
+  const size_t nonFinite = SilenceNonFinite(wav.Data, sourceBytes, source.format);
+  if (nonFinite == sourceBytes / 4 && SDL_AUDIO_ISFLOAT(source.format))
+    return Fail(error, "no sample in the file is a number");
 
   // One conversion of the whole clip (SDL's audio stream loses its last packet on flush when
   // it resamples; the one-shot converter does not).
   SDL_AudioCVT cvt;
   if (SDL_BuildAudioCVT(&cvt, source.format, source.channels, source.freq, AUDIO_F32SYS, kMixChannels, kMixRate) < 0)
     return Fail(error, std::string("cannot convert: ") + SDL_GetError());
-  cvt.len = static_cast<int>(frames * frameBytes);
-  std::vector<Uint8> work(static_cast<size_t>(cvt.len) * std::max(cvt.len_mult, 1));
-  std::memcpy(work.data(), wav.Data, static_cast<size_t>(cvt.len));
+  cvt.len = static_cast<int>(sourceBytes);
+  std::vector<Uint8> work(sourceBytes * std::max(cvt.len_mult, 1));
+  std::memcpy(work.data(), wav.Data, sourceBytes);
   int convertedBytes = cvt.len;
   if (cvt.needed) {
     cvt.buf = work.data();
@@ -95,25 +116,34 @@ TWaveClip::TRef TWaveClip::Decode(const void* data, size_t size, std::string* er
     convertedBytes = cvt.len_cvt;
   }
   const size_t convertedFrames =
-      std::min<size_t>(std::min<size_t>(static_cast<size_t>(convertedBytes), work.size()) / (sizeof(float) * kMixChannels),
+      std::min<size_t>(std::min<size_t>(static_cast<size_t>(std::max(convertedBytes, 0)), work.size()) /
+                           (sizeof(float) * kMixChannels),
                        kMaxClipFrames);
+  // A few source frames at a high rate can resample to none at all.
+  if (convertedFrames == 0) return Fail(error, "the file holds no samples");
   std::vector<float> samples(convertedFrames * kMixChannels);
   std::memcpy(samples.data(), work.data(), samples.size() * sizeof(float));
-  if (samples.empty()) return Fail(error, "the file holds no samples");
-  return Make(std::move(samples), {source.freq, source.channels, static_cast<int>(SDL_AUDIO_BITSIZE(source.format)),
-                                   SDL_AUDIO_ISFLOAT(source.format) != 0});
+  std::string note;
+  if (nonFinite)
+    note = std::to_string(nonFinite) + " of its " + std::to_string(sourceBytes / 4) +
+           " samples are not numbers and play as silence";
+  return Make(std::move(samples),
+              {source.freq, source.channels, static_cast<int>(SDL_AUDIO_BITSIZE(source.format)),
+               SDL_AUDIO_ISFLOAT(source.format) != 0},
+              std::move(note));
 }
 
 TWaveClip::TRef TWaveClip::FromSamples(std::vector<float> interleaved) {
   interleaved.resize(interleaved.size() / kMixChannels * kMixChannels);
   if (interleaved.empty()) return nullptr;
-  return Make(std::move(interleaved), {kMixRate, kMixChannels, 32, true});
+  return Make(std::move(interleaved), {kMixRate, kMixChannels, 32, true}, {});
 }
 
-TWaveClip::TRef TWaveClip::Make(std::vector<float> interleaved, TWaveSourceFormat source) {
+TWaveClip::TRef TWaveClip::Make(std::vector<float> interleaved, TWaveSourceFormat source, std::string note) {
   auto clip = std::make_shared<TWaveClip>();
   clip->FSamples = std::move(interleaved);
   clip->FSource = source;
+  clip->FNote = std::move(note);
   return clip;
 }
 
@@ -228,6 +258,18 @@ std::string TWaveClipCache::GetError(const std::string& fileName) const {
   std::lock_guard<std::mutex> g(FLock);
   auto it = FEntries.find(fileName);
   return it == FEntries.end() ? std::string() : it->second.Error;
+}
+
+bool TWaveClipCache::TakeReport(const std::string& fileName, std::string& why, bool& playable) {
+  std::lock_guard<std::mutex> g(FLock);
+  auto it = FEntries.find(fileName);
+  if (it == FEntries.end() || it->second.Reported) return false;
+  TEntry& e = it->second;
+  why = e.Clip ? e.Clip->GetNote() : e.Error;
+  if (why.empty()) return false;
+  e.Reported = true;
+  playable = e.Clip != nullptr;
+  return true;
 }
 
 void TWaveClipCache::StartWatching(std::chrono::milliseconds interval) {

@@ -49,11 +49,15 @@ class TWaveClip {
   uint32_t GetFrames() const { return static_cast<uint32_t>(FSamples.size() / kMixChannels); }
   const float* GetSamples() const { return FSamples.data(); }
   const TWaveSourceFormat& GetSource() const { return FSource; }
+  // What was wrong with a file that plays all the same (samples that were not numbers and
+  // became silence); empty for a sound file.
+  const std::string& GetNote() const { return FNote; }
 
  private:
-  static TRef Make(std::vector<float> interleaved, TWaveSourceFormat source);
+  static TRef Make(std::vector<float> interleaved, TWaveSourceFormat source, std::string note);
   std::vector<float> FSamples;
   TWaveSourceFormat FSource;
+  std::string FNote;
 };
 
 // Identity of a file's contents as far as a stat can tell: a rewrite changes the size or the
@@ -99,6 +103,10 @@ class TWaveClipCache {
   // File reads done so far.
   uint64_t GetReadCount() const { return FReadCount.load(std::memory_order_relaxed); }
   std::string GetError(const std::string& fileName) const;
+  // Why a cached name plays nothing (or plays with damage), the first time it is asked after
+  // the name was read; false when there is nothing to tell or it was told already. A re-read
+  // of a changed file may tell again.
+  bool TakeReport(const std::string& fileName, std::string& why, bool& playable);
 
   // Runs Revalidate on a thread of its own every `interval` until StopWatching.
   void StartWatching(std::chrono::milliseconds interval);
@@ -109,6 +117,7 @@ class TWaveClipCache {
     TWaveClip::TRef Clip;
     TFileStamp Stamp;
     std::string Error;
+    bool Reported = false;
   };
   TEntry Read(const std::string& fileName);
 

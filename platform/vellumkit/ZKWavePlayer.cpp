@@ -3,6 +3,9 @@
 
 #include <chrono>
 
+#include "../vcl/Forms.h"
+#include "../win/MessageBox.h"
+
 IMPLEMENT_COMPONENT_CLASS(TZKWavePlayer, TComponent)
 
 namespace {
@@ -38,6 +41,13 @@ void TZKWavePlayer::Play() {
   const TWaveClip::TRef& clip = FDefault ? TWaveClip::BuiltInClick() : Lookup(FFileName);
   output->Play(FFileName, FDefault, clip);
   if (!FAsync && clip) output->Wait(clip->GetFrames());
+  if (!FPendingReport.empty()) {
+    // Shown after the sound is on its way: a box is modal, and whatever runs while it is
+    // up may play again.
+    const String text = std::move(FPendingReport);
+    FPendingReport.clear();
+    MessageBox(0, text, Application ? Application->Title : String(), MB_OK | MB_ICONWARNING);
+  }
 }
 
 const TWaveClip::TRef& TZKWavePlayer::Lookup(const String& fileName) {
@@ -52,6 +62,11 @@ const TWaveClip::TRef& TZKWavePlayer::Lookup(const String& fileName) {
   TRecent& slot = FRecent[FRecentNext];
   FRecentNext = (FRecentNext + 1) % kRecent;
   slot = TRecent{true, fileName, cache.Get(fileName)};
+  std::string why;
+  bool playable = false;
+  if (!fileName.empty() && cache.TakeReport(fileName, why, playable))
+    FPendingReport = playable ? "The wave file \"" + fileName + "\" is damaged: " + why + "."
+                              : "The wave file \"" + fileName + "\" cannot be played: " + why + ".";
   // A clip replaced while we looked may be this one: forget everything at the next call.
   if (cache.GetGeneration() != generation) FRecentGeneration = kStaleGeneration;
   return slot.Clip;

@@ -54,4 +54,6 @@ class TZKWavePlayer : public TComponent {
   int FRecentNext = 0;
   static constexpr uint64_t kStaleGeneration = ~uint64_t(0);
   uint64_t FRecentGeneration = kStaleGeneration;
+  // What the last lookup found wrong with its file, told once the sound has been handed on.
+  String FPendingReport;
 };

@@ -2,14 +2,10 @@
 
 #include <unistd.h>
 
-namespace {
-std::filesystem::path SampleDir() {
-  const auto repo = std::filesystem::path(BRISK_SOURCE_DIR);
-  return repo.parent_path() / "shared" / "testdata" / "wav";
-}
-}  // namespace
+#include "vellumkit/WaveFixtures.h"
 
 void TBriskFixture::SetUp() {
+  SKIP_WITHOUT_SAMPLE_WAVES();
   Dir = std::filesystem::temp_directory_path() /
         ("brisk-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
   std::filesystem::remove_all(Dir);
@@ -18,7 +14,7 @@ void TBriskFixture::SetUp() {
   const char* names[3][2] = {{"MsgType.wav", "key.wav"}, {"HubConnected.wav", "enter.wav"}, {"percussion-12.wav", "back.wav"}};
   std::string* targets[3] = {&KeyWav, &EnterWav, &BackWav};
   for (int i = 0; i < 3; ++i) {
-    std::filesystem::copy_file(SampleDir() / names[i][0], Dir / names[i][1]);
+    std::filesystem::copy_file(wavetest::SamplePath(names[i][0]), Dir / names[i][1]);
     *targets[i] = (Dir / names[i][1]).string();
   }
   ClearShownMessageBoxes();
@@ -31,6 +27,7 @@ void TBriskFixture::SetUp() {
 }
 
 void TBriskFixture::TearDown() {
+  if (IsSkipped()) return;
   ShutdownIDE();
   TIdeFixture::TearDown();
   TZKWavePlayer::UseSilence();

@@ -109,6 +109,7 @@ TEST_F(WaveDeviceTest, DiskDriverReceivesTheExactMix) {
 }
 
 TEST_F(WaveDeviceTest, ThePlayerPlaysThroughTheDevice) {
+  SKIP_WITHOUT_SAMPLE_WAVES();
   TEnvOverride driver("SDL_AUDIODRIVER", "dummy");
   TZKWavePlayer::UseDevice();
   auto* device = dynamic_cast<TSDLAudioOutput*>(TZKWavePlayer::GetOutput());
@@ -126,6 +127,7 @@ TEST_F(WaveDeviceTest, ThePlayerPlaysThroughTheDevice) {
 // No usable driver: Open fails, the player stays silent and never raises, and the note is
 // given once however often the device is tried.
 TEST_F(WaveDeviceTest, NoDeviceMeansSilenceAndOneNote) {
+  SKIP_WITHOUT_SAMPLE_WAVES();
   {
     TEnvOverride driver("SDL_AUDIODRIVER", "dummy");
     TSDLAudioOutput working;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -46,6 +47,29 @@ inline std::string WavBytes(int rate, int channels, int bits, const std::vector<
   return s + data;
 }
 
+// An IEEE float wave file (format tag 3, 32 bits), interleaved samples as given.
+inline std::string FloatWavBytes(int rate, int channels, const std::vector<float>& samples) {
+  std::string s = "RIFF";
+  const uint32_t dataSize = static_cast<uint32_t>(samples.size() * 4);
+  PutLE(s, 36 + dataSize, 4);
+  s += "WAVEfmt ";
+  PutLE(s, 16, 4);
+  PutLE(s, 3, 2);
+  PutLE(s, channels, 2);
+  PutLE(s, rate, 4);
+  PutLE(s, rate * channels * 4, 4);
+  PutLE(s, channels * 4, 2);
+  PutLE(s, 32, 2);
+  s += "data";
+  PutLE(s, dataSize, 4);
+  for (float f : samples) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    PutLE(s, bits, 4);
+  }
+  return s;
+}
+
 // A 48 kHz 16-bit stereo file holds the mixer's rate and layout, so its samples come out of
 // the decoder exactly as v / 32768.
 inline std::string MixRateWav(const std::vector<int>& interleaved) { return WavBytes(48000, 2, 16, interleaved); }
@@ -62,17 +86,32 @@ inline std::string ReadFile(const std::filesystem::path& p) {
   return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-// The shipped sample files live beside the repository, in <repo>/../shared/testdata/wav.
-inline std::filesystem::path SampleDir() {
-  const auto repo = std::filesystem::path(BRISK_SOURCE_DIR);
-  return repo.parent_path() / "shared" / "testdata" / "wav";
+// Real wave files made by others, where their Debian packages put them (scripts/setup
+// installs sound-icons and eiskaltdcpp-sounds).
+inline std::filesystem::path SamplePath(const std::string& name) {
+  const std::filesystem::path dir = name == "percussion-12.wav" ? "/usr/share/sounds/sound-icons"
+                                                                 : "/usr/share/eiskaltdcpp/sounds";
+  return dir / name;
 }
 
-inline std::string Sample(const char* name) {
-  const auto p = SampleDir() / name;
-  EXPECT_TRUE(std::filesystem::exists(p)) << p;
-  return p.string();
+inline std::string Sample(const char* name) { return SamplePath(name).string(); }
+
+// The first of the real sample files that is not there; empty when all are.
+inline std::string MissingSample() {
+  for (const char* name : {"MsgType.wav", "HubConnected.wav", "percussion-12.wav"})
+    if (!std::filesystem::exists(SamplePath(name))) return SamplePath(name).string();
+  return {};
 }
+
+}  // namespace wavetest
+
+// Skips the test, saying which file is missing, on a machine without the sample packages.
+#define SKIP_WITHOUT_SAMPLE_WAVES()                                                               \
+  if (const std::string missingSample = ::wavetest::MissingSample(); !missingSample.empty())     \
+  GTEST_SKIP() << missingSample << " is not installed (Debian packages sound-icons and "          \
+                                   "eiskaltdcpp-sounds; scripts/setup installs them)"
+
+namespace wavetest {
 
 // A private directory under the system's temporary directory, removed with everything in it.
 class TScratchDir {

@@ -1,14 +1,15 @@
 // brisk-ide: boots the stand-in IDE, loads its known packages, opens an editor on a unit and
 // types into it, then reports what was typed and heard.
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
+#include <optional>
 #include <thread>
 
+#include "HostFiles.h"
 #include "HostOptions.h"
 #include "Profile.h"
 #include "SessionAudio.h"
@@ -39,14 +40,11 @@ int AnswerMessageBox(const TMessageBoxRequest& box) {
   return IDOK;
 }
 
-bool ReadFile(const std::string& name, std::string& text) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  text = s.str();
-  return true;
-}
+// A signal ends the typing at the next key; the session then finishes as usual, so the WAV
+// is complete and a temporary profile is removed.
+volatile std::sig_atomic_t gStopSignal = 0;
+
+void StopOnSignal(int signal) { gStopSignal = signal; }
 
 // The caret goes to the start of the unit's closing "end." line, so typed code lands inside
 // the unit; without one, to the end of the text.
@@ -82,30 +80,56 @@ std::map<std::string, std::string> SoundKinds() {
   return kinds;
 }
 
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+void PrintLatency(const char* what, const TLatencyHistogram& h, double scale, const char* unit) {
+  std::printf("%s: p50 %.2f %s, p95 %.2f %s, max %.2f %s over %llu sounds\n", what,
+              static_cast<double>(h.Percentile(0.5)) / scale, unit, static_cast<double>(h.Percentile(0.95)) / scale, unit,
+              static_cast<double>(h.GetMax()) / scale, unit, static_cast<unsigned long long>(h.GetCount()));
 }
 
 int Run(const THostOptions& options) {
   // Profile and files.
   EditorOptions.TabWidth = options.TabWidth;
   const bool temporaryProfile = options.Profile.empty();
-  const std::string profile = temporaryProfile ? MakeTemporaryProfile() : options.Profile;
-  bool fresh = false;
   std::string error;
-  if (profile.empty() || !OpenProfile(profile, fresh, error)) {
-    std::fprintf(stderr, "brisk-ide: %s\n", profile.empty() ? "cannot make a temporary profile" : error.c_str());
+  const std::string profile = temporaryProfile ? MakeTemporaryProfile(error) : options.Profile;
+  if (profile.empty()) {
+    std::fprintf(stderr, "brisk-ide: %s\n", error.c_str());
+    return 1;
+  }
+  std::optional<TTemporaryProfile> removeProfile;
+  if (temporaryProfile) removeProfile.emplace(profile);
+  bool fresh = false;
+  if (!OpenProfile(profile, fresh, error)) {
+    std::fprintf(stderr, "brisk-ide: %s\n", error.c_str());
     return 1;
   }
   const std::string resources = FindResourceDir();
   const std::string file = !options.File.empty() ? options.File : resources.empty() ? "" : resources + "/Sample.pas";
   std::string source;
-  if (file.empty() || !ReadFile(file, source)) {
-    std::fprintf(stderr, "brisk-ide: cannot read %s\n", file.empty() ? "the sample unit (no resources found)" : file.c_str());
+  if (file.empty()) {
+    std::fprintf(stderr, "brisk-ide: cannot read the sample unit: no shipped resources were found\n");
     return 1;
   }
+  if (!ReadInputFile(file, source, error)) {
+    std::fprintf(stderr, "brisk-ide: %s\n", error.c_str());
+    return 1;
+  }
+  std::string text = options.Demonstration ? kDemonstration : options.Text;
+  if (!options.TypeFile.empty()) {
+    if (!ReadInputFile(options.TypeFile, text, error)) {
+      std::fprintf(stderr, "brisk-ide: %s\n", error.c_str());
+      return 1;
+    }
+    // A line break is one Enter, whichever system wrote the file.
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  }
+
+  TSessionAudio audio(true);
+  if (!options.AudioOut.empty() && !audio.WriteTo(options.AudioOut, error)) {
+    std::fprintf(stderr, "brisk-ide: %s\n", error.c_str());
+    return 1;
+  }
+  const bool paced = audio.DeviceIsAudible() && !options.Fast;
 
   // Nobody sits at a headless run: boxes are printed and answered OK, dialogs cancelled.
   SetMessageBoxAnswerer(AnswerMessageBox);
@@ -113,9 +137,6 @@ int Run(const THostOptions& options) {
     std::printf("[dialog] %s -> Cancel\n", form.GetCaption().c_str());
     form.SetModalResult(mrCancel);
   });
-
-  TSessionAudio audio(true);
-  const bool paced = audio.DeviceIsAudible() && !options.Fast;
 
   // Start-up, as the IDE does it: main window, settings, known packages.
   InitApplication();
@@ -136,8 +157,9 @@ int Run(const THostOptions& options) {
   auto* loader = new TPackageLoader();
   const int loaded = loader->LoadKnownPackages();
 
-  // The editor, focused, with the caret where the typing goes.
-  TIDEModule* module = ide->GetProject()->OpenFile(fs::absolute(file).string());
+  // The editor, focused, with the caret where the typing goes. The text read above is the
+  // one opened: the file is not read a second time.
+  TIDEModule* module = ide->GetProject()->OpenBuffer(fs::absolute(file).string(), source);
   if (!module) throw Exception("cannot open " + file);
   TEditControl* editor = module->GetEditControl();
   const std::string unitName = fs::path(file).filename().string();
@@ -146,6 +168,7 @@ int Run(const THostOptions& options) {
   PlaceCaret(editor);
 
   // The typing, on the session clock; with a device a person hears, at the same pace.
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, StopOnSignal);
   const auto wallStart = std::chrono::steady_clock::now();
   TTypist::THooks hooks;
   hooks.AdvanceTo = [&](DWORD ms) {
@@ -156,54 +179,57 @@ int Run(const THostOptions& options) {
   };
   hooks.OnRelease = [&] { audio.MarkKeyRelease(); };
   hooks.AfterRelease = [&] { audio.ClearMark(); };
+  hooks.ShouldStop = [] { return gStopSignal != 0; };
   TTypist typist(editor->GetHandle(), hooks);
-  const std::string text = options.Demonstration ? kDemonstration : options.Text;
   const int keys = typist.Type(text);
   hooks.AdvanceTo(typist.GetNow() + kTailMs);
+  audio.Settle();
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
 
   // The summary.
   const auto kinds = SoundKinds();
   std::map<std::string, int> heard;
-  int silent = 0;
-  for (const TPlayRecord& play : audio.GetCapture().GetPlays()) {
-    if (play.Frames == 0) ++silent;
-    const auto it = kinds.find(play.FileName);
-    ++heard[play.BuiltIn ? "built-in" : it != kinds.end() ? it->second : "other"];
+  for (const auto& [name, count] : audio.GetPlaysByFile()) {
+    const auto it = kinds.find(name);
+    heard[it != kinds.end() ? it->second : "other"] += count;
   }
   const int enters = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
   const int backspaces = static_cast<int>(std::count(text.begin(), text.end(), '\b'));
   std::printf("brisk-ide: %d package(s) loaded; editing %s (%d lines)\n", loaded, unitName.c_str(),
               editor->GetLineCount());
-  std::printf("keys typed: %d (%d Enter, %d Backspace) over %.1f s of session time%s\n", keys, enters, backspaces,
-              typist.GetNow() / 1000.0, typist.GetSkipped() ? ", some characters have no key and were skipped" : "");
+  if (gStopSignal)
+    std::printf("interrupted by signal %d: the typing stopped after %d keys\n", static_cast<int>(gStopSignal), keys);
+  else
+    std::printf("keys typed: %d (%d Enter, %d Backspace) over %.1f s of session time%s\n", keys, enters, backspaces,
+                typist.GetNow() / 1000.0, typist.GetSkipped() ? ", some characters have no key and were skipped" : "");
   std::printf("sounds played: %d key, %d enter, %d backspace", heard["key"], heard["enter"], heard["backspace"]);
   if (heard["other"]) std::printf(", %d other", heard["other"]);
-  if (heard["built-in"]) std::printf(", %d built-in", heard["built-in"]);
-  if (silent) std::printf(" (%d gave no clip)", silent);
+  if (audio.GetBuiltInPlays()) std::printf(", %d built-in", audio.GetBuiltInPlays());
+  if (audio.GetSilentPlays()) std::printf(" (%d gave no clip)", audio.GetSilentPlays());
   std::printf("\n");
-  const auto& mix = audio.GetReleaseToMixFrames();
-  const auto& micros = audio.GetReleaseToPlayMicros();
-  if (micros.empty()) {
-    std::printf("release-to-mix latency: nothing played\n");
-  } else {
-    const uint64_t worst = *std::max_element(mix.begin(), mix.end());
-    std::printf("release-to-mix latency: %llu frames on the session clock (%s);\n"
-                "  key release to voice queued on the IDE thread: median %.1f us, max %.1f us (wall clock; a file's first play decodes it)\n",
-                static_cast<unsigned long long>(worst),
-                worst == 0 ? "every voice starts in the mix at its key release" : "the latest voice",
-                Median(micros),
-                *std::max_element(micros.begin(), micros.end()));
+  if (audio.GetReleaseToQueued().GetCount())
+    PrintLatency("key release to sound queued, on the IDE's thread (a file's first play decodes it)",
+                 audio.GetReleaseToQueued(), 1e3, "us");
+  // Measured on the device's own thread when it mixes a sound's first sample; without a
+  // device there is nothing to measure and nothing is said.
+  if (audio.HasDevice()) {
+    std::printf("audio device: %s\n", audio.DeviceDescription().c_str());
+    if (audio.GetReleaseToMix().GetCount())
+      PrintLatency("key release to first mixed sample, on the device's thread", audio.GetReleaseToMix(), 1e6, "ms");
   }
-  std::printf("audio device: %s%s\n", audio.DeviceDescription().c_str(),
-              audio.HasDevice() ? "; the device adds up to one buffer" : "");
   int rc = 0;
   if (!options.AudioOut.empty()) {
-    std::string why;
-    if (audio.GetCapture().WriteWav(options.AudioOut, &why)) {
+    const TWaveFileWriter& wav = audio.GetWriter();
+    const uint64_t frames = wav.GetWrittenFrames();
+    if (audio.FinishFile(error)) {
       std::printf("WAV written: %s (%.1f s)\n", fs::absolute(options.AudioOut).string().c_str(),
-                  audio.GetCapture().GetNow() / static_cast<double>(kMixRate));
+                  frames / static_cast<double>(kMixRate));
+      if (wav.GetLostFrames())
+        std::printf("  the last %.1f s are not in it: a wave file holds no more than %.1f hours\n",
+                    wav.GetLostFrames() / static_cast<double>(kMixRate),
+                    TWaveFileWriter::kMaxFrames / static_cast<double>(kMixRate) / 3600);
     } else {
-      std::fprintf(stderr, "brisk-ide: cannot write %s: %s\n", options.AudioOut.c_str(), why.c_str());
+      std::fprintf(stderr, "brisk-ide: %s\n", error.c_str());
       rc = 1;
     }
   }
@@ -218,12 +244,7 @@ int Run(const THostOptions& options) {
   loader->Free();
   SetMessageBoxAnswerer(nullptr);
   SetModalHandler(nullptr);
-  if (temporaryProfile) {
-    SetRegistryStorePath("");
-    std::error_code ec;
-    fs::remove_all(profile, ec);
-  }
-  return rc;
+  return gStopSignal ? 128 + gStopSignal : rc;
 }
 
 }  // namespace

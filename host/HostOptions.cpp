@@ -13,6 +13,7 @@ const char* HostUsage() {
          "\n"
          "  --type TEXT        type TEXT instead of the demonstration (\\n Enter, \\b Backspace,\n"
          "                     \\t Tab, \\\\ backslash)\n"
+         "  --type-file FILE   type the text of FILE (as it is: a line break is Enter)\n"
          "  --file FILE        the unit to open (default: the shipped resources/Sample.pas)\n"
          "  --audio-out FILE   write the session's sound to FILE as a WAV\n"
          "                     (default brisk-session.wav for the demonstration)\n"
@@ -64,6 +65,9 @@ bool ParseHostOptions(int argc, char** argv, THostOptions& o, std::string& error
       if (!value(t)) return false;
       o.Text = DecodeTypingText(t);
       o.Demonstration = false;
+    } else if (arg == "--type-file") {
+      if (!value(o.TypeFile)) return false;
+      o.Demonstration = false;
     } else if (arg == "--file") {
       if (!value(o.File)) return false;
     } else if (arg == "--audio-out") {
@@ -94,6 +98,10 @@ bool ParseHostOptions(int argc, char** argv, THostOptions& o, std::string& error
       error = "unknown option " + arg;
       return false;
     }
+  }
+  if (!o.TypeFile.empty() && !o.Text.empty()) {
+    error = "--type and --type-file cannot be used together";
+    return false;
   }
   if (o.NoAudioOut) o.AudioOut.clear();
   else if (o.AudioOut.empty() && o.Demonstration) o.AudioOut = "brisk-session.wav";

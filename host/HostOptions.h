@@ -7,6 +7,7 @@
 struct THostOptions {
   std::string File;              // the unit to open; empty: the shipped sample
   std::string Text;              // what to type (with \n, \b escapes decoded)
+  std::string TypeFile;          // type this file's text instead (read by the host)
   bool Demonstration = true;     // no --type: the built-in typing
   std::string AudioOut;          // WAV to write; empty: none
   bool NoAudioOut = false;

@@ -3,6 +3,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <filesystem>
 #include <system_error>
 
@@ -38,8 +41,9 @@ std::string FindBriskPackLibrary() {
 bool OpenProfile(const std::string& dir, bool& fresh, std::string& error) {
   std::error_code ec;
   fs::create_directories(dir, ec);
-  if (ec || !fs::is_directory(dir, ec)) {
-    error = "cannot use profile directory " + dir;
+  if (!ec && !fs::is_directory(dir, ec) && !ec) ec = std::make_error_code(std::errc::not_a_directory);
+  if (ec) {
+    error = "cannot use profile directory " + dir + ": " + ec.message();
     return false;
   }
   const fs::path store = fs::absolute(fs::path(dir) / "registry.dat", ec);
@@ -48,11 +52,24 @@ bool OpenProfile(const std::string& dir, bool& fresh, std::string& error) {
   return true;
 }
 
-std::string MakeTemporaryProfile() {
+std::string MakeTemporaryProfile(std::string& error) {
   std::error_code ec;
   std::string templ = (fs::temp_directory_path(ec) / "brisk-ide-XXXXXX").string();
-  if (ec || !mkdtemp(templ.data())) return {};
+  if (ec) {
+    error = "cannot make a temporary profile: " + ec.message();
+    return {};
+  }
+  if (!mkdtemp(templ.data())) {
+    error = "cannot make a temporary profile in " + fs::path(templ).parent_path().string() + ": " + std::strerror(errno);
+    return {};
+  }
   return templ;
+}
+
+TTemporaryProfile::~TTemporaryProfile() {
+  SetRegistryStorePath("");
+  std::error_code ec;
+  fs::remove_all(FDir, ec);
 }
 
 void SeedTypingSoundSettings(const std::string& resourceDir) {

@@ -15,8 +15,21 @@ std::string FindBriskPackLibrary();
 // Makes the directory if needed and points the registry store into it. `fresh` tells whether
 // the store did not exist yet. False with a message when the directory cannot be made.
 bool OpenProfile(const std::string& dir, bool& fresh, std::string& error);
-// A fresh temporary profile directory; empty on failure.
-std::string MakeTemporaryProfile();
+// A fresh temporary profile directory; empty with the system's reason on failure.
+std::string MakeTemporaryProfile(std::string& error);
+
+// Removes a temporary profile when the host leaves by any path, an exception included: the
+// settings store is let go first, so nothing writes into the directory after it is gone.
+class TTemporaryProfile {
+ public:
+  explicit TTemporaryProfile(std::string dir) : FDir(std::move(dir)) {}
+  ~TTemporaryProfile();
+  TTemporaryProfile(const TTemporaryProfile&) = delete;
+  TTemporaryProfile& operator=(const TTemporaryProfile&) = delete;
+
+ private:
+  std::string FDir;
+};
 
 // What an installer writes: the typing sounds on, with the shipped wave files.
 void SeedTypingSoundSettings(const std::string& resourceDir);

@@ -66,6 +66,7 @@ void TTypist::Post(UINT message, WORD vk) {
 int TTypist::Type(const std::string& text) {
   int keys = 0;
   for (char c : text) {
+    if (FHooks.ShouldStop && FHooks.ShouldStop()) break;
     const TKeyStroke k = KeyStrokeOf(c);
     if (k.Key == 0) {
       ++FSkipped;

@@ -19,11 +19,13 @@ TKeyStroke KeyStrokeOf(char c);
 class TTypist {
  public:
   // `advanceTo(ms)` brings the session clock to `ms` before each message is posted;
-  // `onRelease`/`afterRelease` bracket the processing of each key release.
+  // `onRelease`/`afterRelease` bracket the processing of each key release; `shouldStop`, asked
+  // before each key, ends the typing early.
   struct THooks {
     std::function<void(DWORD ms)> AdvanceTo;
     std::function<void()> OnRelease;
     std::function<void()> AfterRelease;
+    std::function<bool()> ShouldStop;
   };
   TTypist(HWND target, THooks hooks) : FTarget(target), FHooks(std::move(hooks)) {}
 

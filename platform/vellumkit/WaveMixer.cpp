@@ -1,14 +1,11 @@
-// Mixing of voices, the SDL device output and the capture sink.
+// Mixing of voices and the capture sink.
 #include "WaveMixer.h"
 
-#include <SDL.h>
+#include "WaveFile.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
-#include <thread>
 
 // ---- TWaveMixer ---------------------------------------------------------------------------
 
@@ -73,7 +70,17 @@ void TWaveMixer::Mix(TVoice& v, float* out, uint32_t frames, bool fading) {
 
 void TWaveMixer::Render(float* out, uint32_t frames) {
   TWaveClip::TRef clip;
-  while (FCommands.TryPop(clip)) Start(clip);
+  int64_t blockStart = -1;
+  while (FCommands.TryPop(clip)) {
+    if (FStampStarts.load(std::memory_order_relaxed)) {
+      if (blockStart < 0)
+        blockStart = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch()).count();
+      int64_t stamp = blockStart;
+      FStartStamps.TryPush(stamp);
+    }
+    Start(clip);
+  }
   std::fill(out, out + static_cast<size_t>(frames) * kMixChannels, 0.0f);
   int active = 0;
   for (TVoice& v : FVoices)
@@ -101,91 +108,18 @@ TAudioOutput::~TAudioOutput() {
 TAudioOutput* TAudioOutput::GetCurrent() { return gCurrentOutput; }
 void TAudioOutput::SetCurrent(TAudioOutput* output) { gCurrentOutput = output; }
 
-// ---- TSDLAudioOutput ----------------------------------------------------------------------
-
-namespace {
-
-// The note is given when the device goes from usable (or unknown) to missing, so a machine
-// without a sound card hears about it once, not at every attempt.
-bool gDeviceMissingNoted = false;
-std::string gNoDeviceReason;
-
-void NoteNoDevice(const char* reason) {
-  gNoDeviceReason = reason && *reason ? reason : "unknown error";
-  if (gDeviceMissingNoted) return;
-  gDeviceMissingNoted = true;
-  std::fprintf(stderr, "Vellumkit: no audio device (%s); sounds are silent.\n", gNoDeviceReason.c_str());
-}
-
-void SDLCALL RenderToDevice(void* userdata, Uint8* stream, int len) {
-  auto* mixer = static_cast<TWaveMixer*>(userdata);
-  mixer->Render(reinterpret_cast<float*>(stream),
-                static_cast<uint32_t>(len) / (sizeof(float) * kMixChannels));
-}
-
-}  // namespace
-
-TSDLAudioOutput::~TSDLAudioOutput() { Close(); }
-
-std::string TSDLAudioOutput::GetNoDeviceReason() { return gNoDeviceReason; }
-
-bool TSDLAudioOutput::Open() {
-  if (FDevice) return true;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    NoteNoDevice(SDL_GetError());
-    return false;
-  }
-  SDL_AudioSpec have{};
-  std::string error;
-  for (Uint16 samples : {256, 512, 1024}) {
-    SDL_AudioSpec want{};
-    want.freq = kMixRate;
-    want.format = AUDIO_F32SYS;
-    want.channels = kMixChannels;
-    want.samples = samples;
-    want.callback = RenderToDevice;
-    want.userdata = &FMixer;
-    // No changes allowed: SDL converts to whatever the hardware takes, so the mixer's format
-    // and the cached clips stay valid for every device.
-    FDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (FDevice) break;
-    error = SDL_GetError();
-  }
-  if (!FDevice) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    NoteNoDevice(error.c_str());
-    return false;
-  }
-  FBufferFrames = have.samples;
-  gDeviceMissingNoted = false;
-  gNoDeviceReason.clear();
-  SDL_PauseAudioDevice(FDevice, 0);
-  return true;
-}
-
-void TSDLAudioOutput::Close() {
-  if (!FDevice) return;
-  SDL_CloseAudioDevice(FDevice);  // returns after the callback's last run
-  FDevice = 0;
-  FBufferFrames = 0;
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
-}
-
-void TSDLAudioOutput::Play(const std::string&, bool, const TWaveClip::TRef& clip) {
-  if (FDevice && clip) FMixer.Enqueue(clip);
-}
-
-void TSDLAudioOutput::Wait(uint32_t frames) {
-  if (!FDevice) return;
-  const uint64_t total = static_cast<uint64_t>(frames) + FBufferFrames;
-  std::this_thread::sleep_for(std::chrono::microseconds(total * 1000000 / kMixRate));
-}
-
 // ---- TAudioCapture ------------------------------------------------------------------------
+
+void TAudioCapture::SetKeepHistory(bool keep) {
+  FKeepHistory = keep;
+  if (keep) return;
+  std::vector<TPlayRecord>().swap(FPlays);
+  std::vector<float>().swap(FSamples);
+}
 
 void TAudioCapture::Play(const std::string& fileName, bool builtIn, const TWaveClip::TRef& clip) {
   const bool queued = clip && FMixer.Enqueue(clip);
-  FPlays.push_back({fileName, builtIn, FNow, queued ? clip->GetFrames() : 0});
+  if (FKeepHistory) FPlays.push_back({fileName, builtIn, FNow, queued ? clip->GetFrames() : 0});
 }
 
 void TAudioCapture::Advance(uint64_t frames) {
@@ -193,46 +127,25 @@ void TAudioCapture::Advance(uint64_t frames) {
   constexpr uint64_t kBlock = 1024;
   while (frames > 0) {
     const uint32_t n = static_cast<uint32_t>(std::min(frames, kBlock));
-    const size_t at = FSamples.size();
-    FSamples.resize(at + static_cast<size_t>(n) * kMixChannels);
-    FMixer.Render(FSamples.data() + at, n);
+    float* out;
+    if (FKeepHistory) {
+      const size_t at = FSamples.size();
+      FSamples.resize(at + static_cast<size_t>(n) * kMixChannels);
+      out = FSamples.data() + at;
+    } else {
+      FBlock.resize(kBlock * kMixChannels);
+      out = FBlock.data();
+    }
+    FMixer.Render(out, n);
+    if (FWriter) FWriter->Write(out, n);
     FNow += n;
     frames -= n;
   }
 }
 
-namespace {
-void PutLE(std::string& s, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-}  // namespace
-
 bool TAudioCapture::WriteWav(const std::string& fileName, std::string* error) const {
-  const uint32_t dataBytes = static_cast<uint32_t>(FSamples.size() * sizeof(int16_t));
-  std::string out;
-  out.reserve(44 + dataBytes);
-  out += "RIFF";
-  PutLE(out, 36 + dataBytes, 4);
-  out += "WAVEfmt ";
-  PutLE(out, 16, 4);
-  PutLE(out, 1, 2);  // PCM
-  PutLE(out, kMixChannels, 2);
-  PutLE(out, kMixRate, 4);
-  PutLE(out, kMixRate * kMixChannels * 2, 4);
-  PutLE(out, kMixChannels * 2, 2);
-  PutLE(out, 16, 2);
-  out += "data";
-  PutLE(out, dataBytes, 4);
-  for (float f : FSamples) {
-    const auto v = static_cast<int16_t>(std::lround(std::clamp(f, -1.0f, 1.0f) * 32767.0f));
-    PutLE(out, static_cast<uint16_t>(v), 2);
-  }
-  std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-  file.write(out.data(), static_cast<std::streamsize>(out.size()));
-  file.close();
-  if (!file) {
-    if (error) *error = "cannot write " + fileName;
-    return false;
-  }
-  return true;
+  TWaveFileWriter writer;
+  if (!writer.Open(fileName, error)) return false;
+  writer.Write(FSamples.data(), FSamples.size() / kMixChannels);
+  return writer.Close(error);
 }

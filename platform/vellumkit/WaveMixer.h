@@ -1,5 +1,5 @@
-// The voice mixer with its lock-free command queue, and the outputs it feeds: the audio device
-// and the capture sink that renders against a virtual clock.
+// The voice mixer with its lock-free command queue, the output interface players send their
+// sounds to, and the capture sink that renders against a virtual clock.
 #pragma once
 
 #include <array>
@@ -78,6 +78,12 @@ class TWaveMixer {
   uint64_t GetDroppedCount() const { return FDropped.load(std::memory_order_relaxed); }
   uint64_t GetRenderedFrames() const { return FRendered.load(std::memory_order_acquire); }
 
+  // While on, Render notes the steady-clock moment (in nanoseconds) at which each queued
+  // sound is first mixed: the start of the block that holds its first sample. One stamp per
+  // started voice, in start order, taken back on the producer side.
+  void SetStampStarts(bool on) { FStampStarts.store(on, std::memory_order_relaxed); }
+  bool TakeStartStamp(int64_t& ns) { return FStartStamps.TryPop(ns); }
+
  private:
   struct TVoice {
     TWaveClip::TRef Clip;
@@ -94,6 +100,9 @@ class TWaveMixer {
   // frees a clip, which the audio thread must not do. Twice the queue size cannot overflow,
   // because the producer empties it before every push.
   TSpscRing<TWaveClip::TRef, kQueueCapacity * 2> FRetired;
+  // As many stamps as the queue and the voices can hold between two takes.
+  TSpscRing<int64_t, kQueueCapacity * 2> FStartStamps;
+  std::atomic<bool> FStampStarts{false};
   std::array<TVoice, kMaxVoices> FVoices;
   std::array<TVoice, kMaxVoices> FFading;
   uint64_t FSerial = 0;
@@ -124,32 +133,6 @@ class TAudioOutput {
   static void SetCurrent(TAudioOutput* output);
 };
 
-// The default audio device through SDL, opened in the mixer's format with a small fixed buffer.
-class TSDLAudioOutput : public TAudioOutput {
- public:
-  TSDLAudioOutput() = default;
-  ~TSDLAudioOutput() override;
-
-  // Tries buffers of 256, 512 and 1024 frames. Without a device it returns false and the
-  // output stays silent; the first failure after a success (or ever) is noted on stderr once.
-  bool Open();
-  void Close();
-  bool IsOpen() const { return FDevice != 0; }
-  uint32_t GetBufferFrames() const { return FBufferFrames; }
-  TWaveMixer& GetMixer() { return FMixer; }
-  // Why the last Open failed; empty after a success.
-  static std::string GetNoDeviceReason();
-
-  void Play(const std::string& fileName, bool builtIn, const TWaveClip::TRef& clip) override;
-  // Blocks in real time for the frames plus one device buffer.
-  void Wait(uint32_t frames) override;
-
- private:
-  TWaveMixer FMixer;
-  uint32_t FDevice = 0;  // SDL_AudioDeviceID
-  uint32_t FBufferFrames = 0;
-};
-
 // One Play as the capture sink saw it.
 struct TPlayRecord {
   std::string FileName;  // the player's file name at the call
@@ -159,12 +142,21 @@ struct TPlayRecord {
                          // queue was full, after more plays than it holds without rendering)
 };
 
+class TWaveFileWriter;
+
 // Records every Play and renders the mix on demand against a virtual clock, for tests and for
 // writing a session to a file. Frame n of GetSamples() is what sounded at virtual time n; a
-// Play at time t starts its voice at frame t exactly.
+// Play at time t starts its voice at frame t exactly. A long session keeps no history and
+// streams what it renders to a writer instead, so its memory stays the same however long it
+// runs.
 class TAudioCapture : public TAudioOutput {
  public:
   TAudioCapture() = default;
+
+  // Whether plays and samples are kept for GetPlays and GetSamples (the default).
+  void SetKeepHistory(bool keep);
+  // Every rendered block also goes to `writer` (not owned; null for none).
+  void SetWriter(TWaveFileWriter* writer) { FWriter = writer; }
 
   void Play(const std::string& fileName, bool builtIn, const TWaveClip::TRef& clip) override;
   // Advances the virtual clock: a synchronous Play renders its clip before it returns.
@@ -176,12 +168,15 @@ class TAudioCapture : public TAudioOutput {
   // Interleaved stereo, kMixChannels samples per frame, from virtual time 0 to GetNow().
   const std::vector<float>& GetSamples() const { return FSamples; }
   TWaveMixer& GetMixer() { return FMixer; }
-  // Writes what was rendered as a 16-bit stereo PCM wave file.
+  // Writes what was kept as a 16-bit stereo PCM wave file.
   bool WriteWav(const std::string& fileName, std::string* error = nullptr) const;
 
  private:
   TWaveMixer FMixer;
   uint64_t FNow = 0;
+  bool FKeepHistory = true;
+  TWaveFileWriter* FWriter = nullptr;
   std::vector<TPlayRecord> FPlays;
   std::vector<float> FSamples;
+  std::vector<float> FBlock;  // the one block rendered at a time without history
 };

@@ -4,7 +4,7 @@
 
 #include "../vcl/Classes.h"
 #include "WaveClip.h"
-#include "WaveMixer.h"
+#include "WaveDevice.h"
 
 // Play resolves the file name to a cached clip at the call and hands the clip to the current
 // output. After a name's first play it reads no file and touches no device; an asynchronous

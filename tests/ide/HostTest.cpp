@@ -1,13 +1,21 @@
 // brisk-ide run headless as a user runs it: the package loads, typed keys are heard and
-// written to the WAV, and a never-configured profile shows the missing-files message.
+// written to the WAV, a never-configured profile shows the missing-files message, bad inputs
+// are refused with the system's reason, and a long session costs no more memory than a short.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+
+#include "platform/vellumkit/WaveClip.h"
 
 namespace fs = std::filesystem;
 
@@ -16,19 +24,48 @@ namespace {
 struct TRun {
   int ExitCode = -1;
   std::string Output;
+  long MaxRssKiB = 0;  // the child's peak resident memory
 };
 
-TRun RunHost(const std::string& args) {
+// Runs the host through the shell with its output captured; `env` goes before the command.
+// Every run is bounded by `timeout`, so a host that hangs fails the test instead of stalling it.
+TRun RunHost(const std::string& args, const std::string& env = "SDL_AUDIODRIVER=dummy") {
   TRun run;
-  const std::string command = "SDL_AUDIODRIVER=dummy '" BRISK_IDE_EXE "' " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
+  const std::string command = env + " timeout 120 '" BRISK_IDE_EXE "' " + args + " 2>&1";
+  int out[2];
+  if (pipe(out) != 0) return run;
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(out[1], 1);
+    close(out[0]);
+    close(out[1]);
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
   char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), pipe)) > 0) run.Output.append(buf, n);
-  const int status = pclose(pipe);
-  run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  ssize_t n;
+  while ((n = read(out[0], buf, sizeof(buf))) > 0) run.Output.append(buf, static_cast<size_t>(n));
+  close(out[0]);
+  int status = 0;
+  struct rusage usage {};
+  if (child > 0 && wait4(child, &status, 0, &usage) == child) {
+    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.MaxRssKiB = usage.ru_maxrss;
+  }
   return run;
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+uint32_t LE32(const std::string& bytes, size_t at) {
+  uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + i])) << (8 * i);
+  return v;
 }
 
 class HostTest : public ::testing::Test {
@@ -53,14 +90,25 @@ TEST_F(HostTest, TypedKeysAreHeardAndWritten) {
   EXPECT_NE(run.Output.find("sounds played: 3 key, 1 enter, 1 backspace\n"), std::string::npos) << run.Output;
   EXPECT_EQ(run.Output.find("[message box]"), std::string::npos) << run.Output;
 
-  // A 16-bit stereo PCM wave long enough to hold the typing and its tail.
+  // A 16-bit stereo PCM wave long enough to hold the typing and its tail, written as it was
+  // mixed, with the sizes put right at the end, and the sounds in it.
   std::ifstream in(wav, std::ios::binary);
   ASSERT_TRUE(in) << run.Output;
-  char header[44];
-  ASSERT_TRUE(in.read(header, sizeof(header)));
-  EXPECT_EQ(std::string(header, 4), "RIFF");
-  EXPECT_EQ(std::string(header + 8, 4), "WAVE");
-  EXPECT_GT(fs::file_size(wav), 44u + 48000u * 4u);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ASSERT_GT(bytes.size(), 44u + 48000u * 4u);
+  EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+  EXPECT_EQ(LE32(bytes, 4), bytes.size() - 8);
+  EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
+  EXPECT_EQ(bytes.substr(36, 4), "data");
+  EXPECT_EQ(LE32(bytes, 40), bytes.size() - 44);
+  std::string error;
+  const TWaveClip::TRef session = TWaveClip::Decode(bytes.data(), bytes.size(), &error);
+  ASSERT_TRUE(session) << error;
+  float peak = 0;
+  for (size_t i = 0; i < static_cast<size_t>(session->GetFrames()) * kMixChannels; ++i)
+    peak = std::max(peak, std::abs(session->GetSamples()[i]));
+  EXPECT_GT(peak, 0.05f) << "the typing is heard in the file";
+  EXPECT_NE(run.Output.find("WAV written: " + wav.string()), std::string::npos) << run.Output;
 
   // The profile keeps the settings: a second run on it is not seeded again and still plays.
   const TRun again = RunHost("--type a --no-audio-out --profile '" + (Dir / "p").string() + "'");
@@ -82,4 +130,90 @@ TEST_F(HostTest, ABadCommandLineIsRefusedWithTheUsage) {
   EXPECT_EQ(run.ExitCode, 2);
   EXPECT_NE(run.Output.find("unknown option --frobnicate"), std::string::npos) << run.Output;
   EXPECT_NE(run.Output.find("usage: brisk-ide"), std::string::npos) << run.Output;
+}
+
+// Inputs that are not regular files, or too large, are refused at once with the system's
+// reason, and the temporary profile made before is removed on that path too.
+TEST_F(HostTest, InputsThatAreNotUnitsAreRefusedWithTheReason) {
+  const fs::path tmp = Dir / "tmp";
+  fs::create_directories(tmp);
+  const fs::path fifo = Dir / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const fs::path huge = Dir / "huge.pas";
+  std::ofstream(huge).close();
+  fs::resize_file(huge, 17u * 1024 * 1024);  // sparse: nothing is written
+  struct TRow {
+    std::string Args;
+    std::string Message;
+  } rows[] = {
+      {"--file /dev/zero", "cannot read /dev/zero: not a regular file"},
+      {"--file '" + fifo.string() + "'", "cannot read " + fifo.string() + ": not a regular file"},
+      {"--file '" + Dir.string() + "'", "cannot read " + Dir.string() + ": it is a directory"},
+      {"--file '" + (Dir / "none.pas").string() + "'", "cannot read " + (Dir / "none.pas").string() + ": No such file or directory"},
+      {"--file '" + huge.string() + "'", "cannot read " + huge.string() + ": larger than the 16 MiB"},
+      {"--type-file /dev/zero", "cannot read /dev/zero: not a regular file"},
+      {"--type-file '" + fifo.string() + "'", "cannot read " + fifo.string() + ": not a regular file"},
+      {"--audio-out '" + (Dir / "no-dir" / "x.wav").string() + "' --type a",
+       "cannot write " + (Dir / "no-dir" / "x.wav").string() + ": No such file or directory"},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Args);
+    const TRun run = RunHost(row.Args, "SDL_AUDIODRIVER=dummy TMPDIR='" + tmp.string() + "'");
+    EXPECT_EQ(run.ExitCode, 1) << run.Output;
+    EXPECT_NE(run.Output.find("brisk-ide: " + row.Message), std::string::npos) << run.Output;
+    EXPECT_TRUE(fs::is_empty(tmp)) << "the temporary profile is left behind";
+  }
+}
+
+TEST_F(HostTest, TypesTheTextOfAFile) {
+  const fs::path text = Dir / "text.txt";
+  std::ofstream(text, std::ios::binary) << "ab\r\ncd";
+  const TRun run = RunHost("--type-file '" + text.string() + "' --no-audio-out --profile '" + (Dir / "p").string() + "'");
+  ASSERT_EQ(run.ExitCode, 0) << run.Output;
+  EXPECT_NE(run.Output.find("keys typed: 5 (1 Enter, 0 Backspace)"), std::string::npos) << run.Output;
+  EXPECT_NE(run.Output.find("sounds played: 4 key, 1 enter, 0 backspace\n"), std::string::npos) << run.Output;
+
+  const TRun both = RunHost("--type x --type-file '" + text.string() + "'");
+  EXPECT_EQ(both.ExitCode, 2);
+  EXPECT_NE(both.Output.find("--type and --type-file cannot be used together"), std::string::npos) << both.Output;
+}
+
+// The time from key release to the sound's first mixed sample is measured where the device
+// mixes it, one figure per sound; without a device nothing is claimed, and the missing device
+// is told once, without the sound library's own complaints.
+TEST_F(HostTest, LatencyIsMeasuredOnTheDeviceOrNotReported) {
+  const std::string args = "--type 'ab c' --no-audio-out --profile '" + (Dir / "p").string() + "'";
+  const TRun device = RunHost(args);
+  ASSERT_EQ(device.ExitCode, 0) << device.Output;
+  EXPECT_NE(device.Output.find("audio device: dummy, buffer 256 frames"), std::string::npos) << device.Output;
+  EXPECT_NE(device.Output.find("key release to first mixed sample, on the device's thread: p50 "), std::string::npos)
+      << device.Output;
+  EXPECT_NE(device.Output.find(" over 4 sounds\n"), std::string::npos) << device.Output;
+
+  const TRun none = RunHost(args, "SDL_AUDIODRIVER=alsa AUDIODEV=hw:99");
+  ASSERT_EQ(none.ExitCode, 0) << none.Output;
+  EXPECT_EQ(Count(none.Output, "no audio device"), 1u) << none.Output;
+  EXPECT_EQ(none.Output.find("ALSA lib"), std::string::npos) << none.Output;
+  EXPECT_EQ(none.Output.find("first mixed sample"), std::string::npos) << none.Output;
+  EXPECT_EQ(none.Output.find("latency"), std::string::npos) << none.Output;
+  EXPECT_NE(none.Output.find("sounds played: 4 key"), std::string::npos) << none.Output;
+}
+
+// The session's sound is streamed to its file as it is mixed: ten times the keys cost no
+// more memory (before, every key kept its audio: about 90 MB per thousand keys).
+TEST_F(HostTest, MemoryStaysTheSameHoweverLongTheSessionRuns) {
+  auto typeKeys = [&](int keys) {
+    const fs::path text = Dir / ("keys-" + std::to_string(keys) + ".txt");
+    std::string s;
+    for (int i = 0; i < keys; ++i) s += i % 40 == 39 ? '\n' : static_cast<char>('a' + i % 26);
+    std::ofstream(text, std::ios::binary) << s;
+    return RunHost("--type-file '" + text.string() + "' --audio-out /dev/null --profile '" + (Dir / "p").string() + "'");
+  };
+  const TRun few = typeKeys(400);
+  const TRun many = typeKeys(4000);
+  ASSERT_EQ(few.ExitCode, 0) << few.Output;
+  ASSERT_EQ(many.ExitCode, 0) << many.Output;
+  EXPECT_NE(many.Output.find("keys typed: 4000"), std::string::npos) << many.Output;
+  EXPECT_LT(many.MaxRssKiB - few.MaxRssKiB, 32 * 1024)
+      << "peak memory " << few.MaxRssKiB << " KiB for 400 keys, " << many.MaxRssKiB << " KiB for 4000";
 }

@@ -152,3 +152,115 @@ TEST_F(WaveDeviceTest, NoDeviceMeansSilenceAndOneNote) {
     ++notes;
   EXPECT_EQ(notes, 1u) << err;
 }
+
+// ALSA's own complaints about a device it cannot open stay out of the user's terminal; the
+// output's one note says it instead.
+TEST_F(WaveDeviceTest, TheSoundLibrarysOwnErrorsAreSilenced) {
+  TEnvOverride driver("SDL_AUDIODRIVER", "alsa");
+  TEnvOverride device("AUDIODEV", "hw:99");  // a card no machine has
+  ::testing::internal::CaptureStderr();
+  TSDLAudioOutput output;
+  const bool opened = output.Open();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(opened);
+  EXPECT_EQ(err.find("ALSA lib"), std::string::npos) << err;
+  EXPECT_NE(err.find("no audio device"), std::string::npos) << err;
+}
+
+namespace {
+
+// A device the test plugs in and pulls out, rendered by the test on its own thread, on a
+// clock the test moves.
+class TFakeDeviceApi : public TAudioDeviceApi {
+ public:
+  bool Present = true;
+  bool Lost = false;
+  uint64_t Now = 1000;
+  int Attempts = 0;
+
+  uint32_t Open(const TRequest& request, uint32_t& bufferFrames, std::string& error) override {
+    ++Attempts;
+    if (!Present) {
+      error = "no card";
+      return 0;
+    }
+    FRequest = request;
+    bufferFrames = request.BufferFrames;
+    Lost = false;
+    return FDevice = ++FLastId;
+  }
+  bool IsLost(uint32_t device) override { return device == FDevice && Lost; }
+  void Close(uint32_t device) override {
+    if (device == FDevice) FDevice = 0;
+  }
+  uint64_t NowMs() override { return Now; }
+  std::string DriverName() override { return "fake"; }
+
+  // One device buffer as the device's thread would ask for it; empty when no device plays.
+  std::vector<float> Pump() {
+    if (!FDevice || Lost) return {};
+    std::vector<float> out(static_cast<size_t>(FRequest.BufferFrames) * kMixChannels);
+    FRequest.Render(FRequest.User, out.data(), FRequest.BufferFrames);
+    return out;
+  }
+
+ private:
+  TRequest FRequest;
+  uint32_t FDevice = 0;
+  uint32_t FLastId = 0;
+};
+
+}  // namespace
+
+// A device that goes away while the IDE runs is given up at the next sound and opened again,
+// without a restart, once one is there; the attempts are paced, and each change is told once.
+TEST_F(WaveDeviceTest, ALostDeviceIsReopenedWhenItIsBack) {
+  TFakeDeviceApi api;
+  TSDLAudioOutput output(api);
+  const TWaveClip::TRef clip = TWaveClip::FromSamples(std::vector<float>(2 * 10, 0.5f));
+  auto heard = [&] {
+    const std::vector<float> block = api.Pump();
+    return !block.empty() && block[0] == 0.5f;
+  };
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(output.Open());
+  output.Play("key", false, clip);
+  EXPECT_TRUE(heard());
+
+  api.Lost = true;
+  api.Present = false;
+  output.Play("key", false, clip);
+  EXPECT_FALSE(output.IsOpen());
+  EXPECT_FALSE(heard());
+  const int attempts = api.Attempts;
+  api.Now += TSDLAudioOutput::kRetryMs / 2;
+  output.Play("key", false, clip);
+  EXPECT_EQ(api.Attempts, attempts) << "no attempt before the pause is over";
+  api.Now += TSDLAudioOutput::kRetryMs;
+  output.Play("key", false, clip);
+  EXPECT_GT(api.Attempts, attempts) << "tried again";
+  EXPECT_FALSE(output.IsOpen());
+
+  api.Present = true;
+  output.Play("key", false, clip);
+  EXPECT_FALSE(output.IsOpen()) << "the next attempt waits for its time";
+  api.Now += TSDLAudioOutput::kRetryMs;
+  output.Play("key", false, clip);
+  EXPECT_TRUE(output.IsOpen());
+  EXPECT_TRUE(heard()) << "the sound that found the device back is heard";
+
+  output.Close();
+  api.Now += 10 * TSDLAudioOutput::kRetryMs;
+  const int closedAttempts = api.Attempts;
+  output.Play("key", false, clip);
+  EXPECT_EQ(api.Attempts, closedAttempts) << "a closed output does not look for a device";
+
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  auto count = [&](const char* what) {
+    size_t n = 0;
+    for (size_t at = err.find(what); at != std::string::npos; at = err.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("went away"), 1u) << err;
+  EXPECT_EQ(count("there again"), 1u) << err;
+}

@@ -15,6 +15,7 @@ const char* HostUsage() {
          "                     \\t Tab, \\\\ backslash)\n"
          "  --type-file FILE   type the text of FILE (as it is: a line break is Enter)\n"
          "  --file FILE        the unit to open (default: the shipped resources/Sample.pas)\n"
+         "                     (--file and --type-file take regular files up to 16 MiB)\n"
          "  --audio-out FILE   write the session's sound to FILE as a WAV\n"
          "                     (default brisk-session.wav for the demonstration)\n"
          "  --no-audio-out     write no WAV\n"

@@ -75,8 +75,9 @@ const TWaveClip::TRef& TZKWavePlayer::Lookup(const String& fileName) {
 void TZKWavePlayer::UseDevice() {
   gOutputChosen = true;
   TAudioOutput::SetCurrent(&Device());
-  if (Device().Open()) TWaveClipCache::Instance().StartWatching(kWatchInterval);
-  else TWaveClipCache::Instance().StopWatching();
+  // Without a device now, one may come later: the output keeps looking at each Play.
+  Device().Open();
+  TWaveClipCache::Instance().StartWatching(kWatchInterval);
 }
 
 void TZKWavePlayer::UseCaptureSink(TAudioCapture* sink) {

@@ -28,8 +28,8 @@ class TZKWavePlayer : public TComponent {
   void Play();
 
   // The output every player uses. Until one is chosen, the first player created opens the
-  // audio device. Choosing the device (re)opens it and starts watching cached files for
-  // changes; choosing a capture sink or silence closes the device. The capture sink stays
+  // audio device. Choosing the device (re)opens it, or keeps looking for one at each Play,
+  // and starts watching cached files for changes; choosing a capture sink or silence closes the device. The capture sink stays
   // the caller's; destroying it while selected leaves silence.
   static void UseDevice();
   static void UseCaptureSink(TAudioCapture* sink);

@@ -33,9 +33,11 @@ constexpr DWORD ERROR_KEY_DELETED = 1018;
 
 // Every call returns its error code directly (ERROR_SUCCESS on success); none sets the last
 // error. Names are compared without regard to case and keep the case they were created with.
-// Every successful change is written to the store file before the call returns, so
-// RegFlushKey and RegCloseKey have nothing left to write; a change that cannot be written
-// is undone and fails with ERROR_REGISTRY_IO_FAILED. Volatile keys are not supported
+// Every successful change is saved to the store file before the call returns, so RegFlushKey
+// and RegCloseKey have nothing left to write. A change that cannot be saved still succeeds and
+// stays in memory, as it would in a registry hive that cannot be flushed; the user is told
+// once. Several processes may share one store file: a change merges what the others saved
+// first, and opening a key sees what they saved before it. Volatile keys are not supported
 // (ERROR_INVALID_PARAMETER).
 LONG RegCreateKeyEx(HKEY hKey, const char* lpSubKey, DWORD Reserved, const char* lpClass, DWORD dwOptions,
                     REGSAM samDesired, const void* lpSecurityAttributes, HKEY* phkResult,
@@ -66,9 +68,9 @@ LONG RegEnumValue(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValue
 // back to the environment's choice.
 void SetRegistryStorePath(const std::string& path);
 std::string GetRegistryStorePath();
-// Why the last load of the store did not go cleanly (a damaged file moved aside, a file that
-// could not be read), or "" after a clean load. Each such load is also reported on stderr
-// once.
+// What the store last found wrong with its file (damage it recovered from, a file it cannot
+// read), or "" while all went cleanly since it was opened. The user is told each such finding
+// in a message box, as well as the first change in a session that cannot be saved.
 std::string GetRegistryLoadError();
 // Keys opened with RegOpenKeyEx/RegCreateKeyEx and not yet closed, for leak checks.
 int GetOpenRegistryKeyCount();

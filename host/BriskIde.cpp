@@ -99,10 +99,7 @@ int Run(const THostOptions& options) {
   std::optional<TTemporaryProfile> removeProfile;
   if (temporaryProfile) removeProfile.emplace(profile);
   bool fresh = false;
-  if (!OpenProfile(profile, fresh, error)) {
-    std::fprintf(stderr, "brisk-ide: %s\n", error.c_str());
-    return 1;
-  }
+  OpenProfile(profile, fresh);
   const std::string resources = FindResourceDir();
   const std::string file = !options.File.empty() ? options.File : resources.empty() ? "" : resources + "/Sample.pas";
   std::string source;

@@ -38,18 +38,14 @@ std::string FindBriskPackLibrary() {
   return {};
 }
 
-bool OpenProfile(const std::string& dir, bool& fresh, std::string& error) {
+void OpenProfile(const std::string& dir, bool& fresh) {
+  // A directory that cannot be made is not fatal: the store keeps the settings in memory and
+  // says why they are not saved.
   std::error_code ec;
   fs::create_directories(dir, ec);
-  if (!ec && !fs::is_directory(dir, ec) && !ec) ec = std::make_error_code(std::errc::not_a_directory);
-  if (ec) {
-    error = "cannot use profile directory " + dir + ": " + ec.message();
-    return false;
-  }
   const fs::path store = fs::absolute(fs::path(dir) / "registry.dat", ec);
-  fresh = !fs::exists(store, ec);
+  fresh = fs::symlink_status(store, ec).type() == fs::file_type::not_found;
   SetRegistryStorePath(store.string());
-  return true;
 }
 
 std::string MakeTemporaryProfile(std::string& error) {

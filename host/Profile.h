@@ -12,9 +12,10 @@ std::string FindResourceDir();
 // The build's BriskPack library; empty when none is found.
 std::string FindBriskPackLibrary();
 
-// Makes the directory if needed and points the registry store into it. `fresh` tells whether
-// the store did not exist yet. False with a message when the directory cannot be made.
-bool OpenProfile(const std::string& dir, bool& fresh, std::string& error);
+// Makes the directory if it can and points the registry store into it. `fresh` tells whether
+// the store did not exist yet. A directory that cannot be made or used does not stop the
+// host: the store keeps the settings in memory and says why they are not saved.
+void OpenProfile(const std::string& dir, bool& fresh);
 // A fresh temporary profile directory; empty with the system's reason on failure.
 std::string MakeTemporaryProfile(std::string& error);
 

@@ -59,6 +59,14 @@ bool MakeDirs(const std::string& dir, std::string& why) {
   return true;
 }
 
+// Why a file could not be made in the store's directory, in the user's terms when the
+// directory itself is the cause.
+std::string CannotCreate(const std::string& path, int err) {
+  if (err == EACCES || err == EPERM || err == EROFS || err == ENOSPC || err == EDQUOT)
+    return "cannot create files in " + DirOf(path) + ": " + ErrnoText(err);
+  return "cannot create " + path + ": " + ErrnoText(err);
+}
+
 bool WriteAll(int fd, std::string_view text) {
   size_t done = 0;
   while (done < text.size()) {
@@ -154,7 +162,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view text, mode_t 
   const std::string tmp = TemporaryPrefix(path) + std::to_string(::getpid());
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
   if (fd < 0) {
-    why = "cannot create " + tmp + ": " + ErrnoText(errno);
+    why = CannotCreate(tmp, errno);
     return false;
   }
   struct stat st {};
@@ -197,7 +205,7 @@ bool KeepDamagedCopy(const std::string& path, std::string_view text, std::string
     errno = err;
     break;
   }
-  why = "cannot keep a copy as " + aside + ": " + ErrnoText(errno);
+  why = errno == EEXIST ? "no free name for a copy" : CannotCreate(aside, errno);
   return false;
 }
 
@@ -231,7 +239,9 @@ class TStoreLock {
     const std::string name = path + ".lock";
     FFd = ::open(name.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, kNewFileMode);
     if (FFd < 0) {
-      why = "cannot open " + name + ": " + ErrnoText(errno);
+      const int err = errno;
+      struct stat st {};
+      why = ::lstat(name.c_str(), &st) == 0 ? "cannot open " + name + ": " + ErrnoText(err) : CannotCreate(name, err);
       return false;
     }
     while (::flock(FFd, LOCK_EX) != 0) {

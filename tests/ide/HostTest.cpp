@@ -1,6 +1,7 @@
 // brisk-ide run headless as a user runs it: the package loads, typed keys are heard and
 // written to the WAV, a never-configured profile shows the missing-files message, bad inputs
-// are refused with the system's reason, and a long session costs no more memory than a short.
+// are refused with the system's reason, a long session costs no more memory than a short, and
+// no profile keeps the IDE from starting.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,8 +11,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -216,4 +219,81 @@ TEST_F(HostTest, MemoryStaysTheSameHoweverLongTheSessionRuns) {
   EXPECT_NE(many.Output.find("keys typed: 4000"), std::string::npos) << many.Output;
   EXPECT_LT(many.MaxRssKiB - few.MaxRssKiB, 32 * 1024)
       << "peak memory " << few.MaxRssKiB << " KiB for 400 keys, " << many.MaxRssKiB << " KiB for 4000";
+}
+
+// The settings store is never a reason not to start: whatever the profile holds, the IDE runs,
+// keeps what it can read, and says once, in a box, what it found. Folder and file permissions
+// are what an ordinary user meets; a root run takes the part of "nobody" for those rows.
+TEST_F(HostTest, AProfileTheStoreCannotFullyUseNeverStopsTheIDE) {
+  const bool root = geteuid() == 0;
+  const std::string asUser = root ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  const bool canBeAUser =
+      std::system(("SDL_AUDIODRIVER=dummy " + asUser + "'" BRISK_IDE_EXE "' --help >/dev/null 2>&1").c_str()) == 0;
+  auto giveToUser = [&](const fs::path& p) {
+    if (root) {
+      ASSERT_EQ(chown(p.c_str(), 65534, 65534), 0) << p;
+    }
+  };
+  auto replace = [](const fs::path& file, const std::string& from, const std::string& to) {
+    std::ifstream in(file, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+  };
+  const fs::perms readOnly = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                             fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec;
+  fs::permissions(Dir, readOnly | fs::perms::owner_write);  // "nobody" may look inside
+  struct Row {
+    const char* what;
+    bool ordinaryUser;  // where permissions matter
+    std::function<void(const fs::path& profile)> damage;  // done to a profile an installer left
+    std::string box;    // in the one box about the settings; "" for no box
+    std::string heard;  // the summary of what was played
+  } rows[] = {
+      // Opening a FIFO for reading would wait for a writer forever.
+      {"a FIFO for the store", false,
+       [](const fs::path& p) {
+         fs::remove(p / "registry.dat");
+         ASSERT_EQ(mkfifo((p / "registry.dat").c_str(), 0600), 0);
+       },
+       "cannot be read (it is not a regular file).", "sounds played: 0 key"},
+      {"line ends changed by an editor", false, [&](const fs::path& p) { replace(p / "registry.dat", "\n", "\r\n"); },
+       "", "sounds played: 2 key, 1 enter, 0 backspace"},
+      {"a flipped byte in the first line", false,
+       [&](const fs::path& p) { replace(p / "registry.dat", "BRISK-REGISTRY", "BRISK-REGISTRZ"); },
+       "is damaged (line 1: the first line is not the store's header).", "sounds played: 2 key, 1 enter, 0 backspace"},
+      {"a folder that cannot be written", true,
+       [&](const fs::path& p) {
+         for (const char* f : {"registry.dat", "registry.dat.lock"}) giveToUser(p / f);
+         fs::permissions(p, readOnly);
+       },
+       "could not be saved to " + (Dir / "a folder that cannot be written" / "registry.dat").string() +
+           " (cannot create files in " + (Dir / "a folder that cannot be written").string() + ": Permission denied).",
+       "sounds played: 2 key, 1 enter, 0 backspace"},
+      {"a file that cannot be read", true,
+       [&](const fs::path& p) {
+         giveToUser(p / "registry.dat.lock");
+         fs::permissions(p / "registry.dat", root ? fs::perms::owner_read | fs::perms::owner_write : fs::perms::none);
+       },
+       "cannot be read (Permission denied).", "sounds played: 0 key"},
+  };
+  std::string skipped;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (row.ordinaryUser && !canBeAUser) {
+      skipped += std::string(skipped.empty() ? "" : ", ") + row.what;
+      continue;
+    }
+    const fs::path profile = Dir / row.what;
+    const std::string args = "--type 'a\\nb' --no-audio-out --profile '" + profile.string() + "'";
+    ASSERT_EQ(RunHost(args).ExitCode, 0);
+    row.damage(profile);
+    const TRun run = RunHost(args, "SDL_AUDIODRIVER=dummy " + (row.ordinaryUser ? asUser : std::string()));
+    fs::permissions(profile, fs::perms::owner_all, fs::perm_options::add);
+    EXPECT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_NE(run.Output.find(row.heard), std::string::npos) << run.Output;
+    EXPECT_EQ(Count(run.Output, "[message box] Settings: "), row.box.empty() ? 0u : 1u) << run.Output;
+    EXPECT_TRUE(row.box.empty() || run.Output.find(row.box) != std::string::npos) << run.Output;
+  }
+  if (!skipped.empty()) GTEST_SKIP() << "not run, as the IDE cannot be run as an ordinary user here: " << skipped;
 }

@@ -103,22 +103,24 @@ struct TStoreFile {
 };
 
 // Reads the store file, unless it is still the one `known` describes. Only a regular file is
-// opened for reading, and without waiting, so a FIFO or a device at the path cannot hang us.
+// opened, and without waiting, so a FIFO or a device at the path cannot hang the process.
 TStoreFile ReadStoreFile(const std::string& path, const TFileStamp* known) {
   TStoreFile f;
-  struct stat st {};
-  if (known && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && StampOf(st) == *known) {
-    f.State = TStoreFile::sfUnchanged;
-    return f;
-  }
   auto unreadable = [&](std::string why) {
     f.State = TStoreFile::sfUnreadable;
     f.Why = std::move(why);
     return f;
   };
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? f : unreadable(ErrnoText(errno));
+  if (!S_ISREG(st.st_mode)) return unreadable("it is not a regular file");
+  if (known && StampOf(st) == *known) {
+    f.State = TStoreFile::sfUnchanged;
+    return f;
+  }
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return errno == ENOENT ? f : unreadable(ErrnoText(errno));
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // replaced since the stat
     ::close(fd);
     return unreadable("it is not a regular file");
   }
@@ -442,7 +444,7 @@ class TStore {
     else
       text += Count(read.Values, "setting", "settings") + " could be read and are kept; " + lost + ".\n";
     std::string aside;
-    if (!FReadOnlyWhy.empty()) why = "the file is read-only";
+    if (file.ReadOnly) why = "the file is read-only";
     const bool replace = why.empty() && KeepDamagedCopy(FPath, file.Text, aside, why);
     if (replace) {
       text += "The damaged file is kept as " + aside + ".";

@@ -197,6 +197,23 @@ TEST_F(RegistryRecoveryTest, AReadOnlyFileIsReadButNeverMadeWritable) {
                                                   "The IDE goes on with them in memory."});
   EXPECT_EQ(ReadFile(StorePath), text);
   EXPECT_EQ(fs::status(StorePath).permissions(), fs::perms::owner_read | fs::perms::group_read);
+
+  // Damaged as well: what can be read is used, and the file is still not touched.
+  fs::permissions(StorePath, fs::perms::owner_write, fs::perm_options::add);
+  const std::string damaged = Replace(text, "key.wav", "click.wav");
+  WriteFile(StorePath, damaged);
+  fs::permissions(StorePath, fs::perms::owner_read | fs::perms::group_read);
+  Reload();
+  EXPECT_EQ(GetValue(kConfig, "File name wave key"), "sz:/My Waves/click.wav");
+  EXPECT_EQ(SetDword(HKEY_CURRENT_USER, "x", 1), ERROR_SUCCESS);
+  const std::vector<std::string> boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("The file is left as it is, and changes to the settings will not be saved (the file is "
+                          "read-only)."),
+            std::string::npos)
+      << boxes[0];
+  EXPECT_EQ(ReadFile(StorePath), damaged);
+  EXPECT_FALSE(HasFileLike(".damaged-"));
 }
 
 TEST_F(RegistryRecoveryTest, AChangeThatCannotBeSavedStaysInMemoryAndIsSavedWhenItCan) {

@@ -472,8 +472,13 @@ class TStore {
   }
 
   bool Save(std::string& why) {
+    const std::string text = WriteRegistryFile(FRoots);
+    if (text.size() > kMaxFileSize) {  // the store would not read it back
+      why = "the settings would take more than 16 MiB";
+      return false;
+    }
     TFileStamp stamp;
-    if (!WriteFileAtomically(FPath, WriteRegistryFile(FRoots), FMode, stamp, why)) return false;
+    if (!WriteFileAtomically(FPath, text, FMode, stamp, why)) return false;
     FBase = CopyRegRoots(FRoots);
     FStamp = stamp;
     return true;

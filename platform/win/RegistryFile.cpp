@@ -5,6 +5,8 @@
 #include <charconv>
 #include <map>
 #include <set>
+#include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -13,6 +15,12 @@ constexpr std::string_view kHeaderPrefix = "BRISK-REGISTRY ";
 constexpr std::string_view kChecksumPrefix = "crc32:";
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string Fold(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = Upper(c);
+  return folded;
+}
 
 uint32_t Crc32Update(uint32_t crc, std::string_view data) {
   for (char ch : data) {
@@ -203,7 +211,7 @@ class TFileReader {
     TRegNode* node = R.Roots[r].get();
     for (size_t k = 1; k < parts.size(); ++k) {
       folded += '\\';
-      for (char c : parts[k]) folded += Upper(c);
+      folded += Fold(parts[k]);
       TRegNode* next = FindRegKey(*node, parts[k]);
       if (!next) {
         auto made = std::make_shared<TRegNode>();
@@ -215,7 +223,6 @@ class TFileReader {
     }
     if (!FKeyPaths.insert(folded).second) NoteDuplicate("key listed twice");
     FCurrent = node;
-    FCurrentPath = std::move(folded);
     return true;
   }
 
@@ -252,9 +259,7 @@ class TFileReader {
     } else {
       return why = "unknown value form", false;
     }
-    std::string folded = FCurrentPath + '\n';
-    for (char c : v.Name) folded += Upper(c);
-    if (!FValuePaths.insert(std::move(folded)).second) {
+    if (!FValueNames.emplace(FCurrent, Fold(v.Name)).second) {
       NoteDuplicate("value listed twice");
       TRegValue* old = FindRegValue(*FCurrent, v.Name);
       old->Type = v.Type;
@@ -269,32 +274,47 @@ class TFileReader {
   TRegistryFileRead& R;
   int FLine = 0;
   TRegNode* FCurrent = nullptr;
-  std::string FCurrentPath;
   std::string FNoKeyReason = "value before any key";
-  std::set<std::string> FKeyPaths;    // folded full paths of the keys listed
-  std::set<std::string> FValuePaths;  // folded key path, a line break, folded value name
+  std::set<std::string> FKeyPaths;                                // folded, of the keys listed
+  std::set<std::pair<const TRegNode*, std::string>> FValueNames;  // folded, of the values read
   int FDuplicateLine = 0;
   std::string FDuplicate;
 };
 
 // ---- merging ---------------------------------------------------------------------------
 
-bool SameValue(const TRegValue* a, const TRegValue& b) { return a && a->Type == b.Type && a->Data == b.Data; }
+using TValueIndex = std::unordered_map<std::string, size_t>;
+
+TValueIndex IndexValues(const TRegNode& node) {
+  TValueIndex index;
+  for (size_t i = 0; i < node.Values.size(); ++i) index.emplace(Fold(node.Values[i].Name), i);
+  return index;
+}
 
 void MergeNode(TRegNode& live, const TRegNode* base, const TRegNode& disk, bool takeDeletions) {
+  const TValueIndex baseIndex = base ? IndexValues(*base) : TValueIndex();
+  const TValueIndex diskIndex = IndexValues(disk);
+  TValueIndex liveIndex = IndexValues(live);
   for (const TRegValue& d : disk.Values) {
-    if (base && SameValue(FindRegValue(*base, d.Name), d)) continue;  // not theirs to change
-    if (TRegValue* l = FindRegValue(live, d.Name)) {
-      l->Type = d.Type;
-      l->Data = d.Data;
+    std::string name = Fold(d.Name);
+    auto b = baseIndex.find(name);
+    if (b != baseIndex.end() && base->Values[b->second].Type == d.Type && base->Values[b->second].Data == d.Data)
+      continue;  // not changed there
+    if (auto l = liveIndex.find(name); l != liveIndex.end()) {
+      live.Values[l->second].Type = d.Type;
+      live.Values[l->second].Data = d.Data;
     } else {
+      liveIndex.emplace(std::move(name), live.Values.size());
       live.Values.push_back(d);
     }
   }
-  if (base && takeDeletions)
+  if (base && takeDeletions) {
+    std::set<std::string> gone;
     for (const TRegValue& b : base->Values)
-      if (!FindRegValue(disk, b.Name))
-        if (TRegValue* l = FindRegValue(live, b.Name)) live.Values.erase(live.Values.begin() + (l - live.Values.data()));
+      if (std::string name = Fold(b.Name); !diskIndex.count(name)) gone.insert(std::move(name));
+    if (!gone.empty())
+      std::erase_if(live.Values, [&](const TRegValue& v) { return gone.count(Fold(v.Name)) != 0; });
+  }
   for (const TRegNodePtr& dk : disk.Keys) {
     const TRegNode* bk = base ? FindRegKey(*base, dk->Name) : nullptr;
     TRegNode* lk = FindRegKey(live, dk->Name);

@@ -249,6 +249,21 @@ TEST_F(RegistryRecoveryTest, AChangeThatCannotBeSavedStaysInMemoryAndIsSavedWhen
   EXPECT_NE(before.find("Software\\Test\\Sub"), std::string::npos) << before;
 }
 
+TEST_F(RegistryRecoveryTest, AStoreTooLargeToReadBackIsNeverWritten) {
+  ASSERT_EQ(SetDword(HKEY_CURRENT_USER, "small", 1), ERROR_SUCCESS);
+  const std::string file = ReadFile(StorePath);
+  const std::vector<BYTE> big(9u << 20, 0xAB);  // written as hex: twice as long
+  EXPECT_EQ(RegSetValueEx(HKEY_CURRENT_USER, "big", 0, REG_BINARY, big.data(), DWORD(big.size())), ERROR_SUCCESS);
+  EXPECT_EQ(ReadFile(StorePath), file);
+  const std::vector<std::string> boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("(the settings would take more than 16 MiB)"), std::string::npos) << boxes[0];
+  EXPECT_EQ(RegDeleteValue(HKEY_CURRENT_USER, "big"), ERROR_SUCCESS);
+  Reload();
+  EXPECT_EQ(GetValue("", "small"), "dword:1");
+  EXPECT_EQ(GetValue("", "big"), "<missing>");
+}
+
 // An unreadable file and a folder that cannot be written, as an ordinary user meets them; the
 // superuser would be let through, so a root run does this as "nobody".
 TEST_F(RegistryRecoveryTest, PermissionsThatStopReadingOrSavingDoNotStopTheProcess) {

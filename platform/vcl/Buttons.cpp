@@ -1,9 +1,20 @@
 // Bitmap buttons.
 #include "Buttons.h"
 
+#include "Filer.h"
 #include "Forms.h"
 
-IMPLEMENT_COMPONENT_CLASS(TBitBtn, TButton)
+IMPLEMENT_ENUM_INFO(TBitBtnKind, "bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose", "bkAbort", "bkRetry",
+                    "bkIgnore", "bkAll")
+
+static const TPropInfo BitBtnProps[] = {
+    PUBLISHED_ENUM(TBitBtn, "Kind", GetKind, SetKind, bkCustom),
+    PUBLISHED_INT_DEFAULT(TBitBtn, "NumGlyphs", GetNumGlyphs, SetNumGlyphs, 1),
+};
+
+IMPLEMENT_COMPONENT_CLASS_PROPS(TBitBtn, TButton, BitBtnProps)
+
+static const TClassRegistration ButtonsClasses{TBitBtn::StaticClass()};
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "StdCtrls.h"
 
 enum TBitBtnKind : uint8_t { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };
+DECLARE_ENUM_INFO(TBitBtnKind)
 
 // A button's picture. Bitmaps are not drawn yet, so the glyph keeps what identifies the
 // picture: the resource name of a stock glyph, or the bitmap file a form stored.

@@ -5,10 +5,23 @@
 #include <fstream>
 #include <sstream>
 
+#include "Reader.h"
+#include "TypInfo.h"
+#include "Writer.h"
+
+IMPLEMENT_ENUM_INFO(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
+
 IMPLEMENT_CLASS(TList, TObject)
 IMPLEMENT_CLASS(TPersistent, TObject)
 IMPLEMENT_CLASS(TStringList, TPersistent)
-IMPLEMENT_COMPONENT_CLASS(TComponent, TPersistent)
+IMPLEMENT_CLASS(TCollectionItem, TPersistent)
+IMPLEMENT_CLASS(TCollection, TPersistent)
+
+static const TPropInfo ComponentProps[] = {
+    PUBLISHED_STR_STORED(TComponent, "Name", GetName, SetName, [](const TComponent*) { return false; }),
+    PUBLISHED_INT_FIELD(TComponent, "Tag", Tag, 0),
+};
+IMPLEMENT_COMPONENT_CLASS_PROPS(TComponent, TPersistent, ComponentProps)
 
 // ---- TList ---------------------------------------------------------------------------------
 
@@ -268,6 +281,31 @@ void TStringList::SaveToFile(const String& fileName) const {
   out << GetText();
 }
 
+void TStringList::DefineProperties(TFiler* Filer) {
+  Filer->DefineProperty("Strings", MethodOf<&TStringList::ReadData>(this), MethodOf<&TStringList::WriteData>(this),
+                        GetCount() > 0);
+}
+
+void TStringList::ReadData(TReader* Reader) {
+  Reader->ReadListBegin();
+  BeginUpdate();
+  try {
+    Clear();
+    while (!Reader->EndOfList()) Add(Reader->ReadString());
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  Reader->ReadListEnd();
+}
+
+void TStringList::WriteData(TWriter* Writer) {
+  Writer->WriteListBegin();
+  for (const TItem& it : FItems) Writer->WriteString(it.S);
+  Writer->WriteListEnd();
+}
+
 // ---- TComponent ----------------------------------------------------------------------------
 
 static constexpr const char* SDuplicateName = "A component named %s already exists";
@@ -345,8 +383,23 @@ void TComponent::SetName(const String& name) {
     FOwner->ValidateRename(this, FName, name);
   else
     ValidateRename(nullptr, FName, name);
+  SetReference(false);
   FName = name;
+  SetReference(true);
 }
+
+void TComponent::SetReference(bool Enable) {
+  if (!FOwner || FName.empty()) return;
+  const TFieldEntry* field = FOwner->ClassType()->FindField(FName);
+  // A field of another class is left alone: the owner's code would misread it.
+  if (field && (!Enable || InheritsFrom(field->FieldClass))) field->Set(FOwner, Enable ? this : nullptr);
+}
+
+void TComponent::ReadState(TReader* Reader) { Reader->ReadData(this); }
+
+void TComponent::WriteState(TWriter* Writer) { Writer->WriteData(this); }
+
+void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
 
 void TComponent::ValidateRename(TComponent* c, const String& curName, const String& newName) {
   if (c && !SameText(curName, newName) && FindComponent(newName))
@@ -356,11 +409,13 @@ void TComponent::ValidateRename(TComponent* c, const String& curName, const Stri
 void TComponent::InsertComponent(TComponent* c) {
   ValidateRename(c, String(), c->FName);
   Insert(c);
+  c->SetReference(true);
   Notification(c, opInsert);
 }
 
 void TComponent::RemoveComponent(TComponent* c) {
   Notification(c, opRemove);
+  c->SetReference(false);
   Remove(c);
 }
 
@@ -406,6 +461,46 @@ void TComponent::RemoveNotification(TComponent* c) {
   if (!FFreeNotifies) return;
   FFreeNotifies->Remove(c);
   if (FFreeNotifies->GetCount() == 0) FreeAndNil(FFreeNotifies);
+}
+
+// ---- TCollection ---------------------------------------------------------------------------
+
+TCollectionItem::TCollectionItem(TCollection* Collection) : FCollection(Collection) {
+  if (FCollection) FCollection->FItems.push_back(this);
+}
+
+void TCollectionItem::Destroy() {
+  if (FCollection) {
+    auto& items = FCollection->FItems;
+    items.erase(std::remove(items.begin(), items.end(), this), items.end());
+    FCollection = nullptr;
+  }
+  inherited::Destroy();
+}
+
+// A descendant's constructor that raised leaves no entry behind in the collection.
+TCollectionItem::~TCollectionItem() {
+  if (FCollection) TCollectionItem::Destroy();
+}
+
+Integer TCollectionItem::GetIndex() const {
+  if (!FCollection) return -1;
+  const auto& items = FCollection->FItems;
+  return static_cast<Integer>(std::find(items.begin(), items.end(), this) - items.begin());
+}
+
+void TCollection::Destroy() {
+  Clear();
+  inherited::Destroy();
+}
+
+TCollectionItem* TCollection::GetItem(Integer Index) const {
+  if (Index < 0 || Index >= GetCount()) TList::Error(SListIndexError, Index);
+  return FItems[static_cast<size_t>(Index)];
+}
+
+void TCollection::Clear() {
+  while (!FItems.empty()) FItems.back()->Free();
 }
 
 // ---- object instances ----------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "../win/Windows.h"
 #include "SysUtils.h"
 #include "System.h"
+#include "TypInfo.h"
 
 // ---- TList -------------------------------------------------------------------------------
 // A list of untyped references; index errors raise EListError with the bad index.
@@ -50,12 +51,20 @@ class TListOf : public TList {
 };
 
 // ---- TPersistent / TStringList -------------------------------------------------------------
+class TFiler;
+class TReader;
+class TWriter;
+
 class TPersistent : public TObject {
   DECLARE_CLASS(TPersistent, TObject)
+ public:
+  // Properties the class stores itself besides its published ones (Filer.h).
+  virtual void DefineProperties(TFiler*) {}
 };
 
 enum TDuplicates : uint8_t { dupIgnore, dupAccept, dupError };
 enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+DECLARE_ENUM_INFO(TAlignment)
 
 // A list of strings with attached objects. Comparison is case-insensitive; a sorted list
 // keeps its order on Add and rejects positional changes.
@@ -95,10 +104,15 @@ class TStringList : public TPersistent {
   bool LoadFromFile(const String& fileName);  // raises EInOutError when unreadable
   void SaveToFile(const String& fileName) const;
 
+  // A form file keeps the strings as "Strings = ( ... )".
+  void DefineProperties(TFiler* Filer) override;
+
   TNotifyEvent OnChange;
   TNotifyEvent OnChanging;
 
  protected:
+  void ReadData(TReader* Reader);
+  void WriteData(TWriter* Writer);
   void Changing();
   void Changed();
   [[noreturn]] static void Error(const char* fmt, Integer value);
@@ -118,6 +132,9 @@ class TStringList : public TPersistent {
 enum TOperation : uint8_t { opInsert, opRemove };
 enum TComponentStateItem : uint8_t { csLoading, csReading, csWriting, csDestroying, csDesigning, csAncestor, csUpdating, csFixups };
 using TComponentState = TSet<TComponentStateItem>;
+
+class TComponent;
+using TGetChildProc = TMethod<void(TComponent* Child)>;
 
 // A component belongs to its owner, which frees it; names are unique per owner (compared
 // without regard to case); the owner tells all its components when one comes or goes.
@@ -145,11 +162,34 @@ class TComponent : public TPersistent {
   void FreeNotification(TComponent* c);
   void RemoveFreeNotification(TComponent* c);
 
+  // ---- streaming ----
+  // Reads the component's properties and then its children from a form stream.
+  virtual void ReadState(TReader* Reader);
+  virtual void WriteState(TWriter* Writer);
+  // The components a form stream stores inside this one, in stream order; Root owns them.
+  virtual void GetChildren(TGetChildProc, TComponent* /*Root*/) {}
+  // Who owns and who is parent of the children read inside this component: the root and
+  // this component, unless a class says otherwise.
+  virtual TComponent* GetChildOwner() { return nullptr; }
+  virtual TComponent* GetChildParent() { return this; }
+  // Whether the component has a parent besides its owner (a control has its parent control).
+  virtual bool HasParent() const { return false; }
+  virtual TComponent* GetParentComponent() const { return nullptr; }
+  virtual void SetParentComponent(TComponent*) {}
+
  protected:
   virtual void Notification(TComponent* AComponent, TOperation Operation);
   virtual void ValidateRename(TComponent* c, const String& curName, const String& newName);
   virtual void SetChildOrder(TComponent*, Integer) {}
   void SetComponentStateFlag(TComponentStateItem item, bool on);
+  // Called once the whole stream the component came from has been read and its references
+  // resolved; ends csLoading.
+  virtual void Loaded();
+  // Points the owner's published field of this component's name at it (or clears it).
+  void SetReference(bool Enable);
+
+  friend class TReader;
+  friend class TWriter;
 
   // A constructor that raised leaves no dangling entry in its owner: the base part of the
   // destruction runs here when Free() never did.
@@ -167,6 +207,51 @@ class TComponent : public TPersistent {
 };
 
 using TComponentClass = const TClass*;
+
+// ---- TCollection -----------------------------------------------------------------------------
+class TCollection;
+
+// An item of a collection: a persistent with published properties that a form file keeps
+// inside "< item ... end >".
+class TCollectionItem : public TPersistent {
+  DECLARE_CLASS(TCollectionItem, TPersistent)
+ public:
+  explicit TCollectionItem(TCollection* Collection);
+  void Destroy() override;
+  TCollection* GetCollection() const { return FCollection; }
+  Integer GetIndex() const;
+
+ protected:
+  ~TCollectionItem() override;
+
+ private:
+  friend class TCollection;
+  TCollection* FCollection = nullptr;
+};
+
+// A list of items of one class that owns them.
+class TCollection : public TPersistent {
+  DECLARE_CLASS(TCollection, TPersistent)
+ public:
+  using TNewItem = TCollectionItem* (*)(TCollection* Collection);
+  // NewItem makes an item of ItemClass in the collection: COLLECTION_ITEM(TMyItem).
+  TCollection(const TClass* ItemClass, TNewItem NewItem) : FItemClass(ItemClass), FNewItem(NewItem) {}
+  void Destroy() override;
+
+  const TClass* GetItemClass() const { return FItemClass; }
+  Integer GetCount() const { return static_cast<Integer>(FItems.size()); }
+  TCollectionItem* GetItem(Integer Index) const;
+  TCollectionItem* Add() { return FNewItem(this); }
+  void Clear();
+
+ private:
+  friend class TCollectionItem;
+  const TClass* FItemClass;
+  TNewItem FNewItem;
+  std::vector<TCollectionItem*> FItems;
+};
+
+#define COLLECTION_ITEM(ItemCls) [](TCollection* c) -> TCollectionItem* { return new ItemCls(c); }
 
 // ---- object-bound window procedures -----------------------------------------------------
 using TWndMethod = TMethod<void(TMessage&)>;

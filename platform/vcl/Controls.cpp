@@ -5,8 +5,29 @@
 #include <unordered_map>
 
 #include "Forms.h"
+#include "Reader.h"
 
-IMPLEMENT_COMPONENT_CLASS(TControl, TComponent)
+static const TIdentMapEntry CursorIdents[] = {
+    {crDefault, "crDefault"},   {crNone, "crNone"},         {crArrow, "crArrow"},       {crCross, "crCross"},
+    {crIBeam, "crIBeam"},       {-6, "crSizeNESW"},         {-7, "crSizeNS"},
+    {-8, "crSizeNWSE"},         {-9, "crSizeWE"},           {-10, "crUpArrow"},         {-11, "crHourGlass"},
+    {-12, "crDrag"},            {-13, "crNoDrop"},          {-14, "crHSplit"},          {-15, "crVSplit"},
+    {-16, "crMultiDrag"},       {-17, "crSQLWait"},         {-18, "crNo"},              {-19, "crAppStart"},
+    {-20, "crHelp"},            {crHandPoint, "crHandPoint"}, {-22, "crSizeAll"}};
+const TTypeInfo TCursor_TypeInfo{.Kind = tkInteger, .Name = "TCursor", .Idents = CursorIdents,
+                                 .IdentCount = sizeof(CursorIdents) / sizeof(CursorIdents[0])};
+
+// Every control has its place and size, cursor and hint; the rest each class publishes itself.
+static const TPropInfo ControlProps[] = {
+    PUBLISHED_INT_DEFAULT(TControl, "Left", GetLeft, SetLeft, NoDefault),
+    PUBLISHED_INT_DEFAULT(TControl, "Top", GetTop, SetTop, NoDefault),
+    PUBLISHED_INT_DEFAULT(TControl, "Width", GetWidth, SetWidth, NoDefault),
+    PUBLISHED_INT_DEFAULT(TControl, "Height", GetHeight, SetHeight, NoDefault),
+    PUBLISHED_IDENT_INT(TControl, "Cursor", GetCursor, SetCursor, &TCursor_TypeInfo, crDefault),
+    PUBLISHED_STR(TControl, "Hint", GetHint, SetHint),
+};
+
+IMPLEMENT_COMPONENT_CLASS_PROPS(TControl, TComponent, ControlProps)
 IMPLEMENT_COMPONENT_CLASS(TWinControl, TControl)
 IMPLEMENT_COMPONENT_CLASS(TCustomControl, TWinControl)
 IMPLEMENT_COMPONENT_CLASS(TGraphicControl, TControl)
@@ -149,6 +170,17 @@ TPoint TControl::GetClientOrigin() const {
   return {p.X + FLeft, p.Y + FTop};
 }
 
+void TControl::ReadState(TReader* Reader) {
+  if (auto* parent = As<TWinControl>(Reader->GetParent())) SetParent(parent);
+  inherited::ReadState(Reader);
+}
+
+TComponent* TControl::GetParentComponent() const { return FParent; }
+
+void TControl::SetParentComponent(TComponent* Value) {
+  if (auto* parent = As<TWinControl>(Value)) SetParent(parent);
+}
+
 TPoint TControl::ClientToScreen(TPoint p) const {
   TPoint o = GetClientOrigin();
   return {p.X + o.X, p.Y + o.Y};
@@ -195,6 +227,13 @@ TControl* TWinControl::GetControl(Integer index) const {
   size_t i = static_cast<size_t>(index);
   if (i < FControls.size()) return FControls[i];
   return FWinControls[i - FControls.size()];
+}
+
+void TWinControl::GetChildren(TGetChildProc Proc, TComponent* Root) {
+  for (Integer i = 0; i < GetControlCount(); ++i) {
+    TControl* c = GetControl(i);
+    if (c->GetOwner() == Root) Proc(c);
+  }
 }
 
 bool TWinControl::ContainsControl(const TControl* c) const {

@@ -24,6 +24,8 @@ enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 using TCursor = int16_t;
 constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crHandPoint = -21;
+// The cursor names form files use for cursor properties (crHandPoint).
+extern const TTypeInfo TCursor_TypeInfo;
 
 using TKeyEvent = TMethod<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = TMethod<void(TObject* Sender, char& Key)>;
@@ -88,6 +90,12 @@ class TControl : public TComponent {
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
 
+  // A control read from a form stream takes the control it was read inside as its parent.
+  void ReadState(TReader* Reader) override;
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* Value) override;
+
  protected:
   TWinControl* FParent = nullptr;
   Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -144,6 +152,9 @@ class TWinControl : public TControl {
   TKeyPressEvent OnKeyPress;
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
+
+  // Its child controls of Root's, graphic ones first, as a form stream keeps them.
+  void GetChildren(TGetChildProc Proc, TComponent* Root) override;
 
  protected:
   struct TCreateParams {

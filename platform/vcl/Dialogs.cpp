@@ -21,11 +21,11 @@ constexpr TButtonInfo kButtons[] = {
     {"&Abort", mrAbort},    {"&Retry", mrRetry},     {"&Ignore", mrIgnore}, {"&All", mrAll},
     {"N&o to All", mrNoToAll}, {"Yes to &All", mrYesToAll}, {"&Help", mrNone}};
 
-struct TTypeInfo {
+struct TDlgTypeInfo {
   const char* Title;
   UINT Icon;
 };
-constexpr TTypeInfo kTypes[] = {{"Warning", MB_ICONWARNING},
+constexpr TDlgTypeInfo kTypes[] = {{"Warning", MB_ICONWARNING},
                                 {"Error", MB_ICONERROR},
                                 {"Information", MB_ICONINFORMATION},
                                 {"Confirm", MB_ICONQUESTION},
@@ -69,6 +69,11 @@ TModalResult MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons B
 void ShowMessage(const String& Msg) { MessageDlg(Msg, mtCustom, {mbOK}, 0); }
 
 // ---- TOpenDialog ----------------------------------------------------------------------------
+
+IMPLEMENT_ENUM_INFO(TOpenOption, "ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir", "ofShowHelp",
+                    "ofNoValidate", "ofAllowMultiSelect", "ofExtensionDifferent", "ofPathMustExist", "ofFileMustExist",
+                    "ofCreatePrompt", "ofShareAware", "ofNoReadOnlyReturn", "ofNoTestFileCreate", "ofNoNetworkButton",
+                    "ofNoLongNames", "ofOldStyleDialog", "ofNoDereferenceLinks", "ofEnableIncludeNotify", "ofEnableSizing")
 
 IMPLEMENT_CLASS(TCommonDialog, TComponent)
 IMPLEMENT_COMPONENT_CLASS(TOpenDialog, TCommonDialog)

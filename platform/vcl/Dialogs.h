@@ -31,6 +31,7 @@ enum TOpenOption : uint8_t {
   ofShareAware, ofNoReadOnlyReturn, ofNoTestFileCreate, ofNoNetworkButton, ofNoLongNames,
   ofOldStyleDialog, ofNoDereferenceLinks, ofEnableIncludeNotify, ofEnableSizing
 };
+DECLARE_ENUM_INFO(TOpenOption)
 using TOpenOptions = TSet<TOpenOption, 32>;
 
 // What an open dialog asks. The answerer plays the user: it reads the request, may put the

@@ -7,9 +7,47 @@
 #include <thread>
 
 #include "Menus.h"
+#include "Reader.h"
+#include "Writer.h"
 
-IMPLEMENT_COMPONENT_CLASS(TCustomForm, TWinControl)
-IMPLEMENT_COMPONENT_CLASS(TForm, TCustomForm)
+namespace {
+bool FalseStored(const TControl*) { return false; }
+}  // namespace
+
+// Forms keep their client size, not their outer size, and PixelsPerInch and TextHeight after
+// everything else (DefineProperties).
+static const TPropInfo CustomFormProps[] = {
+    PUBLISHED_REFERENCE(TCustomForm, "ActiveControl", GetActiveControl, SetActiveControl),
+    PUBLISHED_STR(TCustomForm, "Caption", GetCaption, SetCaption),
+    PUBLISHED_INT_DEFAULT(TCustomForm, "ClientHeight", GetClientHeight, SetClientHeight, NoDefault),
+    PUBLISHED_INT_DEFAULT(TCustomForm, "ClientWidth", GetClientWidth, SetClientWidth, NoDefault),
+    PUBLISHED_ENUM(TCustomForm, "Enabled", GetEnabled, SetEnabled, true),
+    PUBLISHED_ENUM(TCustomForm, "OldCreateOrder", GetOldCreateOrder, SetOldCreateOrder, NoDefault),
+    PUBLISHED_ENUM(TCustomForm, "Visible", GetVisible, SetVisible, false),
+    PUBLISHED_EVENT(TCustomForm, "OnActivate", OnActivate),
+    PUBLISHED_EVENT(TCustomForm, "OnClick", OnClick),
+    PUBLISHED_EVENT(TCustomForm, "OnClose", OnClose),
+    PUBLISHED_EVENT(TCustomForm, "OnCloseQuery", OnCloseQuery),
+    PUBLISHED_EVENT(TCustomForm, "OnCreate", OnCreate),
+    PUBLISHED_EVENT(TCustomForm, "OnDeactivate", OnDeactivate),
+    PUBLISHED_EVENT(TCustomForm, "OnDestroy", OnDestroy),
+    PUBLISHED_EVENT(TCustomForm, "OnHide", OnHide),
+    PUBLISHED_EVENT(TCustomForm, "OnKeyDown", OnKeyDown),
+    PUBLISHED_EVENT(TCustomForm, "OnKeyPress", OnKeyPress),
+    PUBLISHED_EVENT(TCustomForm, "OnKeyUp", OnKeyUp),
+    PUBLISHED_EVENT(TCustomForm, "OnMouseDown", OnMouseDown),
+    PUBLISHED_EVENT(TCustomForm, "OnMouseMove", OnMouseMove),
+    PUBLISHED_EVENT(TCustomForm, "OnMouseUp", OnMouseUp),
+    PUBLISHED_EVENT(TCustomForm, "OnShow", OnShow),
+    PUBLISHED_INT_STORED(TCustomForm, "PixelsPerInch", GetPixelsPerInch, SetPixelsPerInch, FalseStored),
+};
+static const TPropInfo FormSizeProps[] = {
+    PUBLISHED_INT_STORED(TForm, "Width", GetWidth, SetWidth, FalseStored),
+    PUBLISHED_INT_STORED(TForm, "Height", GetHeight, SetHeight, FalseStored),
+};
+
+IMPLEMENT_COMPONENT_CLASS_PROPS(TCustomForm, TWinControl, CustomFormProps)
+IMPLEMENT_COMPONENT_CLASS_PROPS(TForm, TCustomForm, FormSizeProps)
 IMPLEMENT_COMPONENT_CLASS(TScreen, TComponent)
 IMPLEMENT_COMPONENT_CLASS(TApplication, TComponent)
 
@@ -31,6 +69,88 @@ void TCustomForm::Destroy() {
   if (Screen) Screen->RemoveForm(this);
   inherited::Destroy();
 }
+
+TCustomForm::~TCustomForm() {
+  if (!Destroying() && Screen) Screen->RemoveForm(this);
+}
+
+void TCustomForm::CreateFromResource() {
+  try {
+    if (!InitInheritedComponent(this, TForm::StaticClass()))
+      throw EResNotFound(Format("Resource %s not found", ClassName().c_str()));
+    DoCreate();
+  } catch (...) {
+    // Still inside the derived constructor, every part of the form is alive: destroy it
+    // properly now; the constructor's unwinding then only releases the memory.
+    Destroy();
+    throw;
+  }
+}
+
+void TCustomForm::DoCreate() {
+  try {
+    if (OnCreate) OnCreate(this);
+  } catch (...) {
+    if (Application) Application->HandleException(this);
+  }
+}
+
+void TCustomForm::SetClientWidth(Integer v) {
+  if (GetComponentState().Contains(csLoading)) {
+    FLoadedClientWidth = v;
+    return;
+  }
+  SetWidth(GetWidth() - GetClientWidth() + v);
+}
+
+void TCustomForm::SetClientHeight(Integer v) {
+  if (GetComponentState().Contains(csLoading)) {
+    FLoadedClientHeight = v;
+    return;
+  }
+  SetHeight(GetHeight() - GetClientHeight() + v);
+}
+
+void TCustomForm::Loaded() {
+  inherited::Loaded();
+  if (FLoadedClientWidth >= 0) SetClientWidth(FLoadedClientWidth);
+  if (FLoadedClientHeight >= 0) SetClientHeight(FLoadedClientHeight);
+  FLoadedClientWidth = FLoadedClientHeight = -1;
+}
+
+void TCustomForm::GetChildren(TGetChildProc Proc, TComponent* Root) {
+  TWinControl::GetChildren(Proc, Root);
+  if (Root != this) return;
+  for (Integer i = 0; i < GetComponentCount(); ++i) {
+    TComponent* c = GetComponent(i);
+    if (!c->HasParent()) Proc(c);
+  }
+}
+
+void TCustomForm::DefineProperties(TFiler* Filer) {
+  TWinControl::DefineProperties(Filer);
+  Filer->DefineProperty("PixelsPerInch", TReaderProc(), MethodOf<&TCustomForm::WritePixelsPerInch>(this), true);
+  Filer->DefineProperty("TextHeight", MethodOf<&TCustomForm::ReadTextHeight>(this),
+                        MethodOf<&TCustomForm::WriteTextHeight>(this), true);
+}
+
+void TCustomForm::ReadTextHeight(TReader* Reader) { FTextHeight = Reader->ReadInteger(); }
+void TCustomForm::WriteTextHeight(TWriter* Writer) { Writer->WriteInteger(FTextHeight); }
+void TCustomForm::WritePixelsPerInch(TWriter* Writer) { Writer->WriteInteger(FPixelsPerInch); }
+
+namespace {
+// A reference "Form2.Button1" starts at the screen's form of that name.
+TComponent* FindScreenForm(const String& Name) {
+  if (!Screen) return nullptr;
+  for (Integer i = 0; i < Screen->GetCustomFormCount(); ++i) {
+    TCustomForm* f = Screen->GetCustomForm(i);
+    if (SameText(f->GetName(), Name)) return f;
+  }
+  return nullptr;
+}
+const bool kFindScreenForms = (RegisterFindGlobalComponentProc(&FindScreenForm), true);
+const TClassRegistration kFormClasses{TForm::StaticClass()};
+}  // namespace
 
 void TCustomForm::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);

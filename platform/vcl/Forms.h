@@ -33,8 +33,26 @@ class TCustomForm : public TWinControl {
   void SetMenu(TMainMenu* m) { FMenu = m; }
   bool GetModal() const { return FModal; }
 
-  void Dispatch(TMessage& Message) override;
+  // The client area's size; while the form is read from its stream the values wait for
+  // Loaded, when the form's border is known.
+  Integer GetClientWidth() const { return GetClientRect().Right; }
+  void SetClientWidth(Integer v);
+  Integer GetClientHeight() const { return GetClientRect().Bottom; }
+  void SetClientHeight(Integer v);
+  // What the form was designed at. The screen is 96 pixels per inch, so a form designed at
+  // 96 is shown as designed.
+  Integer GetPixelsPerInch() const { return FPixelsPerInch; }
+  void SetPixelsPerInch(Integer v) { FPixelsPerInch = v; }
+  Integer GetTextHeight() const { return FTextHeight; }
+  bool GetOldCreateOrder() const { return FOldCreateOrder; }
+  void SetOldCreateOrder(bool v) { FOldCreateOrder = v; }
 
+  void Dispatch(TMessage& Message) override;
+  // The form's controls and then its components without a parent (menus, dialogs).
+  void GetChildren(TGetChildProc Proc, TComponent* Root) override;
+  void DefineProperties(TFiler* Filer) override;
+
+  TNotifyEvent OnCreate;
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
   TNotifyEvent OnShow;
@@ -48,12 +66,36 @@ class TCustomForm : public TWinControl {
   void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual bool CloseQuery();
   virtual void DoClose(TCloseAction& Action);
+  void Loaded() override;
+  // OnCreate; an exception it raises is reported by the application and the form lives on,
+  // as in the original.
+  virtual void DoCreate();
+
+  // What the original constructor does for a form class with a form resource, which a C++
+  // base constructor cannot do for its derived class: reads the resources of this class and
+  // its ancestors below TForm (InitInheritedComponent) and fires OnCreate. A form class
+  // calls it as the last step of its constructor. No resource raises EResNotFound
+  // "Resource TFrmX not found"; on any error the form is destroyed before the error leaves
+  // the constructor, so nothing half-built remains.
+  void CreateFromResource();
+
+  // A form whose constructor raised never reaches Destroy(): it leaves the screen's list here.
+  ~TCustomForm() override;
 
   TModalResult FModalResult = mrNone;
   bool FActive = false;
   bool FModal = false;
   TWinControl* FActiveControl = nullptr;
   TMainMenu* FMenu = nullptr;
+  bool FOldCreateOrder = false;
+  Integer FPixelsPerInch = 96;
+  Integer FTextHeight = 13;
+  Integer FLoadedClientWidth = -1, FLoadedClientHeight = -1;
+
+ private:
+  void ReadTextHeight(TReader* Reader);
+  void WriteTextHeight(TWriter* Writer);
+  void WritePixelsPerInch(TWriter* Writer);
 };
 
 class TForm : public TCustomForm {

@@ -10,9 +10,13 @@ constexpr TColor clWindow = static_cast<TColor>(0x80000005);
 constexpr TColor clWindowText = static_cast<TColor>(0x80000008);
 
 enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+DECLARE_ENUM_INFO(TFontStyle)
 using TFontStyles = TSet<TFontStyle>;
 using TFontCharset = uint8_t;
 constexpr TFontCharset ANSI_CHARSET = 0, DEFAULT_CHARSET = 1;
+// The names form files use for colours (clBtnFace) and character sets (DEFAULT_CHARSET).
+extern const TTypeInfo TColor_TypeInfo;
+extern const TTypeInfo TFontCharset_TypeInfo;
 
 // A font as a control asks for it; the defaults are the class library's ("MS Sans Serif",
 // Height -11, i.e. 8 points at 96 pixels per inch). Nothing draws with it yet.

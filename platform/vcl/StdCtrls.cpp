@@ -3,11 +3,64 @@
 
 #include <cstdlib>
 
+#include "Filer.h"
 #include "Forms.h"
 
-IMPLEMENT_COMPONENT_CLASS(TLabel, TGraphicControl)
-IMPLEMENT_COMPONENT_CLASS(TEdit, TWinControl)
-IMPLEMENT_COMPONENT_CLASS(TButton, TWinControl)
+IMPLEMENT_ENUM_INFO(TTextLayout, "tlTop", "tlCenter", "tlBottom")
+
+static const TPropInfo LabelProps[] = {
+    PUBLISHED_ENUM(TLabel, "Alignment", GetAlignment, SetAlignment, taLeftJustify),
+    PUBLISHED_ENUM(TLabel, "AutoSize", GetAutoSize, SetAutoSize, true),
+    PUBLISHED_STR(TLabel, "Caption", GetCaption, SetCaption),
+    PUBLISHED_ENUM(TLabel, "Enabled", GetEnabled, SetEnabled, true),
+    PUBLISHED_OBJECT(TLabel, "Font", GetFont),
+    PUBLISHED_ENUM(TLabel, "Layout", GetLayout, SetLayout, tlTop),
+    PUBLISHED_ENUM(TLabel, "ShowAccelChar", GetShowAccelChar, SetShowAccelChar, true),
+    PUBLISHED_ENUM(TLabel, "Visible", GetVisible, SetVisible, true),
+    PUBLISHED_EVENT(TLabel, "OnClick", OnClick),
+    PUBLISHED_EVENT(TLabel, "OnMouseDown", OnMouseDown),
+    PUBLISHED_EVENT(TLabel, "OnMouseMove", OnMouseMove),
+    PUBLISHED_EVENT(TLabel, "OnMouseUp", OnMouseUp),
+};
+
+static const TPropInfo EditProps[] = {
+    PUBLISHED_ENUM(TEdit, "Enabled", GetEnabled, SetEnabled, true),
+    PUBLISHED_ENUM(TEdit, "ReadOnly", GetReadOnly, SetReadOnly, false),
+    PUBLISHED_INT_FIELD(TEdit, "TabOrder", TabOrder, -1),
+    PUBLISHED_BOOL_FIELD(TEdit, "TabStop", TabStop, true),
+    PUBLISHED_STR(TEdit, "Text", GetText, SetText),
+    PUBLISHED_ENUM(TEdit, "Visible", GetVisible, SetVisible, true),
+    PUBLISHED_EVENT(TEdit, "OnChange", OnChange),
+    PUBLISHED_EVENT(TEdit, "OnClick", OnClick),
+    PUBLISHED_EVENT(TEdit, "OnEnter", OnEnter),
+    PUBLISHED_EVENT(TEdit, "OnExit", OnExit),
+    PUBLISHED_EVENT(TEdit, "OnKeyDown", OnKeyDown),
+    PUBLISHED_EVENT(TEdit, "OnKeyPress", OnKeyPress),
+    PUBLISHED_EVENT(TEdit, "OnKeyUp", OnKeyUp),
+};
+
+static const TPropInfo ButtonProps[] = {
+    PUBLISHED_ENUM(TButton, "Cancel", GetCancel, SetCancel, false),
+    PUBLISHED_STR(TButton, "Caption", GetCaption, SetCaption),
+    PUBLISHED_ENUM(TButton, "Default", GetDefault, SetDefault, false),
+    PUBLISHED_ENUM(TButton, "Enabled", GetEnabled, SetEnabled, true),
+    PUBLISHED_INT_DEFAULT(TButton, "ModalResult", GetModalResult, SetModalResult, mrNone),
+    PUBLISHED_INT_FIELD(TButton, "TabOrder", TabOrder, -1),
+    PUBLISHED_BOOL_FIELD(TButton, "TabStop", TabStop, true),
+    PUBLISHED_ENUM(TButton, "Visible", GetVisible, SetVisible, true),
+    PUBLISHED_EVENT(TButton, "OnClick", OnClick),
+    PUBLISHED_EVENT(TButton, "OnEnter", OnEnter),
+    PUBLISHED_EVENT(TButton, "OnExit", OnExit),
+    PUBLISHED_EVENT(TButton, "OnKeyDown", OnKeyDown),
+    PUBLISHED_EVENT(TButton, "OnKeyPress", OnKeyPress),
+    PUBLISHED_EVENT(TButton, "OnKeyUp", OnKeyUp),
+};
+
+IMPLEMENT_COMPONENT_CLASS_PROPS(TLabel, TGraphicControl, LabelProps)
+IMPLEMENT_COMPONENT_CLASS_PROPS(TEdit, TWinControl, EditProps)
+IMPLEMENT_COMPONENT_CLASS_PROPS(TButton, TWinControl, ButtonProps)
+
+static const TClassRegistration StdCtrlsClasses{TLabel::StaticClass(), TEdit::StaticClass(), TButton::StaticClass()};
 
 TPoint EstimateTextExtent(const TFont* Font, const String& Text) {
   Integer height = Font ? Font->GetHeight() : -11;
@@ -76,6 +129,11 @@ void TLabel::AdjustBounds() {
   TPoint extent = EstimateTextExtent(FFont, shown.empty() ? String(" ") : shown);
   Integer left = FAlignment == taRightJustify ? FLeft + FWidth - extent.X : FLeft;
   SetBounds(left, FTop, extent.X, extent.Y);
+}
+
+void TLabel::Loaded() {
+  TGraphicControl::Loaded();
+  AdjustBounds();
 }
 
 void TLabel::FontChanged(TObject*) {

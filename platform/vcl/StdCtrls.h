@@ -5,6 +5,7 @@
 #include "Controls.h"
 
 enum TTextLayout : uint8_t { tlTop, tlCenter, tlBottom };
+DECLARE_ENUM_INFO(TTextLayout)
 
 // The size Text takes in Font. Canvases do not measure real fonts yet, so this uses one
 // average width per character and the font's text height: 6 by 13 pixels for the default
@@ -38,6 +39,8 @@ class TLabel : public TGraphicControl {
 
  protected:
   virtual void AdjustBounds();
+  // A label read from a form stream takes its caption's size once everything is read.
+  void Loaded() override;
 
  private:
   void FontChanged(TObject* Sender);

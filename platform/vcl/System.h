@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <typeinfo>
 #include <utility>
 
 using Integer = int32_t;
@@ -20,9 +21,25 @@ class TObject;
 class TComponent;
 struct TClass;
 
-enum TTypeKind : uint8_t { tkUnknown, tkInteger, tkEnumeration, tkString, tkClass, tkMethod };
+enum TTypeKind : uint8_t { tkUnknown, tkInteger, tkEnumeration, tkString, tkClass, tkMethod, tkSet, tkFloat };
+
+struct TTypeInfo;
+
+// A method pointer with its type erased, as run-time type information trades it: the object,
+// the code, and the signature, which a published event compares before it takes the value.
+struct TMethodValue {
+  void* Data = nullptr;
+  void (*Code)() = nullptr;
+  const std::type_info* Signature = nullptr;
+  explicit operator bool() const { return Code != nullptr; }
+};
+
+// The ordinal value of a property declared without a default: always stored.
+constexpr Int64 NoDefault = INT64_MIN;
 
 // One published property: its name, kind and accessors (plain functions over the object).
+// Streaming adds the property's type (enumeration names, set elements, identifier maps, the
+// class of an object property, an event's signature), its default and when it is stored.
 struct TPropInfo {
   const char* Name;
   TTypeKind Kind;
@@ -30,6 +47,29 @@ struct TPropInfo {
   void (*SetOrd)(TObject*, Int64);
   String (*GetStr)(const TObject*);
   void (*SetStr)(TObject*, const String&);
+  const TTypeInfo* PropType = nullptr;
+  Int64 Default = NoDefault;
+  bool (*IsStored)(const TObject*) = nullptr;  // null: always stored
+  TObject* (*GetObj)(const TObject*) = nullptr;
+  void (*SetObj)(TObject*, TObject*) = nullptr;
+  TMethodValue (*GetMethod)(const TObject*) = nullptr;
+  bool (*SetMethod)(TObject*, const TMethodValue&) = nullptr;  // false: the signature differs
+  double (*GetFloat)(const TObject*) = nullptr;
+  void (*SetFloat)(TObject*, double) = nullptr;
+};
+
+// A published field: a component reference of the owner that takes the owned component of
+// that name (the form's `Button1`), and the field's class.
+struct TFieldEntry {
+  const char* Name;
+  const TClass* FieldClass;
+  void (*Set)(TObject* Owner, TComponent* Value);
+};
+
+// A published method, found by name when a form file binds an event to it.
+struct TMethodEntry {
+  const char* Name;
+  TMethodValue (*Bind)(TObject* Instance);
 };
 
 // The class descriptor ("metaclass"). Descriptors are constant-initialised, so they exist
@@ -43,12 +83,21 @@ struct TClass {
   // Non-zero when the descriptor is the first part of a larger record that a library
   // defines for its own class references (its value names the record's kind).
   uint8_t DescriptorKind = 0;
+  const TFieldEntry* Fields = nullptr;
+  int FieldCount = 0;
+  const TMethodEntry* Methods = nullptr;
+  int MethodCount = 0;
 
   const char* ClassName() const { return Name; }
   const TClass* ClassParent() const { return Parent; }
   bool InheritsFrom(const TClass* other) const;
   // Case-insensitive lookup up the class chain, as run-time type information does.
   const TPropInfo* FindProp(const String& name) const;
+  // Published fields and methods by name, up the class chain, without regard to case.
+  const TFieldEntry* FindField(const String& name) const;
+  const TMethodEntry* FindMethod(const String& name) const;
+  // The published method of Instance's class that a method pointer calls, or null.
+  const TMethodEntry* FindMethodOf(TObject* Instance, const TMethodValue& method) const;
   // The virtual constructor Create(AOwner); raises for a class without one.
   TComponent* Create(TComponent* AOwner) const;
 };
@@ -79,6 +128,31 @@ struct TClass {
 #define IMPLEMENT_CLASS_PROPS(Cls, ParentCls, PropArray)                                 \
   const TClass Cls::ClassInfo{#Cls, &ParentCls::ClassInfo, nullptr, PropArray,           \
                               static_cast<int>(sizeof(PropArray) / sizeof(PropArray[0]))};
+
+// A form class: a component class with published fields (its components) and methods (its
+// event handlers), and no published properties of its own.
+#define IMPLEMENT_FORM_CLASS(Cls, ParentCls, FieldArray, MethodArray)                                  \
+  const TClass Cls::ClassInfo{#Cls,                                                                    \
+                              &ParentCls::ClassInfo,                                                   \
+                              [](TComponent* o) -> TComponent* { return new Cls(o); },                 \
+                              nullptr,                                                                 \
+                              0,                                                                       \
+                              0,                                                                       \
+                              FieldArray,                                                              \
+                              static_cast<int>(sizeof(FieldArray) / sizeof(FieldArray[0])),            \
+                              MethodArray,                                                             \
+                              static_cast<int>(sizeof(MethodArray) / sizeof(MethodArray[0]))};
+
+// Entries of a form class's published fields and methods (IMPLEMENT_FORM_CLASS).
+#define PUBLISHED_FIELD(Cls, Field)                                                                    \
+  TFieldEntry {                                                                                        \
+    #Field, &std::remove_pointer_t<decltype(Cls::Field)>::ClassInfo,                                   \
+        [](TObject* o, TComponent* v) { static_cast<Cls*>(o)->Field = static_cast<decltype(Cls::Field)>(v); } \
+  }
+#define PUBLISHED_METHOD(Cls, Method)                                                                  \
+  TMethodEntry {                                                                                       \
+    #Method, [](TObject* o) -> TMethodValue { return MethodOf<&Cls::Method>(static_cast<Cls*>(o)).Erase(); } \
+  }
 
 // Published property entries for IMPLEMENT_*_PROPS arrays.
 #define PUBLISHED_INT(Cls, PropName, Getter, Setter)                                               \
@@ -164,6 +238,17 @@ struct TMethod<R(A...)> {
     return TMethod(static_cast<void*>(obj), [](void* d, A... args) -> R {
       return (static_cast<C*>(d)->*M)(std::forward<A>(args)...);
     });
+  }
+
+  // The type-erased value, as published events trade it.
+  TMethodValue Erase() const { return {Data, reinterpret_cast<void (*)()>(Code), &typeid(R(A...))}; }
+  // Takes an erased value of the same signature (or an unassigned one); false, and nothing
+  // changed, for another signature.
+  bool Assign(const TMethodValue& v) {
+    if (v.Code && (!v.Signature || *v.Signature != typeid(R(A...)))) return false;
+    Data = v.Code ? v.Data : nullptr;
+    Code = reinterpret_cast<R (*)(void*, A...)>(v.Code);
+    return true;
   }
 };
 

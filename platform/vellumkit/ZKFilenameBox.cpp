@@ -1,7 +1,21 @@
 // The file-name box.
 #include "ZKFilenameBox.h"
 
-IMPLEMENT_COMPONENT_CLASS(TZKFilenameBox, TWinControl)
+#include "../vcl/Filer.h"
+
+static const TPropInfo FilenameBoxProps[] = {
+    PUBLISHED_SET(TZKFilenameBox, "DialogOptions", GetDialogOptions, SetDialogOptions, NoDefault),
+    PUBLISHED_OBJECT(TZKFilenameBox, "EditFont", GetEditFont),
+    PUBLISHED_ENUM(TZKFilenameBox, "Enabled", GetEnabled, SetEnabled, true),
+    PUBLISHED_ENUM(TZKFilenameBox, "Readonly", GetReadonly, SetReadonly, NoDefault),
+    PUBLISHED_INT_FIELD(TZKFilenameBox, "TabOrder", TabOrder, -1),
+    PUBLISHED_BOOL_FIELD(TZKFilenameBox, "TabStop", TabStop, true),
+    PUBLISHED_ENUM(TZKFilenameBox, "Visible", GetVisible, SetVisible, true),
+};
+
+IMPLEMENT_COMPONENT_CLASS_PROPS(TZKFilenameBox, TWinControl, FilenameBoxProps)
+
+static const TClassRegistration ZKFilenameBoxClasses{TZKFilenameBox::StaticClass()};
 
 TZKFilenameBox::TZKFilenameBox(TComponent* AOwner) : TWinControl(AOwner) {
   FWidth = 209;

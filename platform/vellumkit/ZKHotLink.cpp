@@ -1,6 +1,8 @@
 // The link label and the process-wide link opener.
 #include "ZKHotLink.h"
 
+#include "../vcl/Filer.h"
+
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -10,7 +12,14 @@
 
 extern char** environ;
 
-IMPLEMENT_COMPONENT_CLASS(TZKHotLink, TLabel)
+static const TPropInfo HotLinkProps[] = {
+    PUBLISHED_IDENT_INT(TZKHotLink, "ColorOnEnter", GetColorOnEnter, SetColorOnEnter, &TColor_TypeInfo, NoDefault),
+    PUBLISHED_STR_FIELD(TZKHotLink, "Url", Url),
+};
+
+IMPLEMENT_COMPONENT_CLASS_PROPS(TZKHotLink, TLabel, HotLinkProps)
+
+static const TClassRegistration ZKHotLinkClasses{TZKHotLink::StaticClass()};
 
 namespace {
 

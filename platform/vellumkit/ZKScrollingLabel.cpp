@@ -3,7 +3,22 @@
 
 #include <cstring>
 
-IMPLEMENT_COMPONENT_CLASS(TZKScrollingLabel, TGraphicControl)
+#include "../vcl/Filer.h"
+
+IMPLEMENT_ENUM_INFO(TScrollDirection, "sdRightToLeft", "sdLeftToRight")
+
+static const TPropInfo ScrollingLabelProps[] = {
+    PUBLISHED_ENUM(TZKScrollingLabel, "Autosize", GetAutosize, SetAutosize, NoDefault),
+    PUBLISHED_ENUM(TZKScrollingLabel, "Enabled", GetEnabled, SetEnabled, true),
+    PUBLISHED_OBJECT(TZKScrollingLabel, "Font", GetFont),
+    PUBLISHED_ENUM(TZKScrollingLabel, "ScrollDirection", GetScrollDirection, SetScrollDirection, NoDefault),
+    PUBLISHED_STR(TZKScrollingLabel, "Text", GetText, SetText),
+    PUBLISHED_ENUM(TZKScrollingLabel, "Visible", GetVisible, SetVisible, true),
+};
+
+IMPLEMENT_COMPONENT_CLASS_PROPS(TZKScrollingLabel, TGraphicControl, ScrollingLabelProps)
+
+static const TClassRegistration ZKScrollingLabelClasses{TZKScrollingLabel::StaticClass()};
 
 TZKScrollingLabel::TZKScrollingLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
   FWidth = 100;

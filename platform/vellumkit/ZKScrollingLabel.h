@@ -5,6 +5,7 @@
 #include "../vcl/StdCtrls.h"
 
 enum TScrollDirection : uint8_t { sdRightToLeft, sdLeftToRight };
+DECLARE_ENUM_INFO(TScrollDirection)
 
 // The text and a gap of spaces form a loop; the label shows the loop rotated by the scroll
 // offset. Right to left, each step moves the text one character to the left (the offset

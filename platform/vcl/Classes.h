@@ -190,6 +190,7 @@ class TComponent : public TPersistent {
 
   friend class TReader;
   friend class TWriter;
+  friend bool InitInheritedComponent(TComponent* Instance, const TClass* RootAncestor);
 
   // A constructor that raised leaves no dangling entry in its owner: the base part of the
   // destruction runs here when Free() never did.

@@ -58,6 +58,12 @@ WideString Utf8ToWide(const String& u) {
 }
 }  // namespace
 
+namespace {
+// While a form class reads its resources (an ancestor's and its own), the components read
+// wait here for one Loaded at the end instead of one per stream.
+std::vector<std::vector<TComponent*>*> gGlobalLoaded;
+}  // namespace
+
 TReader::TReader(TStream* Stream, Integer BufSize) : TFiler(Stream, BufSize) {}
 
 void TReader::Destroy() {
@@ -680,7 +686,13 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     result->ReadState(this);
     result->SetComponentStateFlag(csReading, false);
     ResolveFixups();
-    for (TComponent* c : FLoaded) c->Loaded();
+    if (!gGlobalLoaded.empty()) {
+      std::vector<TComponent*>& global = *gGlobalLoaded.back();
+      for (TComponent* c : FLoaded)
+        if (std::find(global.begin(), global.end(), c) == global.end()) global.push_back(c);
+    } else {
+      for (TComponent* c : FLoaded) c->Loaded();
+    }
   } catch (...) {
     // Nothing half-read is left behind: what this read created goes, the newest first, and
     // a root read into keeps only what it had.
@@ -734,14 +746,23 @@ bool InitInheritedComponent(TComponent* Instance, const TClass* RootAncestor) {
   for (const TClass* c = Instance->ClassType(); c && c != RootAncestor && c != TComponent::StaticClass(); c = c->Parent)
     chain.push_back(c);
   bool found = false;
-  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-    String data;
-    if (!FindFormResource(*it, data)) continue;
-    TAutoFree<TMemoryStream> stream(new TMemoryStream());
-    stream->SetDataString(data);
-    if (!data.empty() && static_cast<uint8_t>(data[0]) == 0xFF) stream->ReadResHeader();
-    stream->ReadComponent(Instance);
-    found = true;
+  std::vector<TComponent*> loaded;
+  gGlobalLoaded.push_back(&loaded);
+  try {
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+      String data;
+      if (!FindFormResource(*it, data)) continue;
+      TAutoFree<TMemoryStream> stream(new TMemoryStream());
+      stream->SetDataString(data);
+      if (!data.empty() && static_cast<uint8_t>(data[0]) == 0xFF) stream->ReadResHeader();
+      stream->ReadComponent(Instance);
+      found = true;
+    }
+  } catch (...) {
+    gGlobalLoaded.pop_back();
+    throw;
   }
+  gGlobalLoaded.pop_back();
+  for (TComponent* c : loaded) c->Loaded();
   return found;
 }

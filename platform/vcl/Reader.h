@@ -101,5 +101,6 @@ class TReader : public TFiler {
 };
 
 // Reads the form resources of Instance's class and of its ancestors below RootAncestor
-// (ancestors first) into Instance; true if there was any (Filer.h: FindFormResource).
+// (ancestors first) into Instance; true if there was any (Filer.h: FindFormResource). The
+// components read get Loaded once, after the last resource.
 bool InitInheritedComponent(TComponent* Instance, const TClass* RootAncestor);

@@ -129,8 +129,13 @@ struct TClass {
   const TClass Cls::ClassInfo{#Cls, &ParentCls::ClassInfo, nullptr, PropArray,           \
                               static_cast<int>(sizeof(PropArray) / sizeof(PropArray[0]))};
 
+// How many entries a table of published items has; nullptr stands for none.
+template <class T, size_t N>
+constexpr int PublishedCount(const T (&)[N]) { return static_cast<int>(N); }
+constexpr int PublishedCount(std::nullptr_t) { return 0; }
+
 // A form class: a component class with published fields (its components) and methods (its
-// event handlers), and no published properties of its own.
+// event handlers), either of which may be nullptr, and no published properties of its own.
 #define IMPLEMENT_FORM_CLASS(Cls, ParentCls, FieldArray, MethodArray)                                  \
   const TClass Cls::ClassInfo{#Cls,                                                                    \
                               &ParentCls::ClassInfo,                                                   \
@@ -139,9 +144,9 @@ struct TClass {
                               0,                                                                       \
                               0,                                                                       \
                               FieldArray,                                                              \
-                              static_cast<int>(sizeof(FieldArray) / sizeof(FieldArray[0])),            \
+                              PublishedCount(FieldArray),                                              \
                               MethodArray,                                                             \
-                              static_cast<int>(sizeof(MethodArray) / sizeof(MethodArray[0]))};
+                              PublishedCount(MethodArray)};
 
 // Entries of a form class's published fields and methods (IMPLEMENT_FORM_CLASS).
 #define PUBLISHED_FIELD(Cls, Field)                                                                    \

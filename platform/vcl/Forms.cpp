@@ -116,6 +116,8 @@ void TCustomForm::Loaded() {
   if (FLoadedClientWidth >= 0) SetClientWidth(FLoadedClientWidth);
   if (FLoadedClientHeight >= 0) SetClientHeight(FLoadedClientHeight);
   FLoadedClientWidth = FLoadedClientHeight = -1;
+  if (FLoadedVisible) SetVisible(true);
+  FLoadedVisible = false;
 }
 
 void TCustomForm::GetChildren(TGetChildProc Proc, TComponent* Root) {
@@ -159,6 +161,11 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 }
 
 void TCustomForm::SetVisible(bool v) {
+  // A form read from its stream is shown once it is loaded, not before its controls are there.
+  if (GetComponentState().Contains(csLoading)) {
+    FLoadedVisible = v;
+    return;
+  }
   if (FVisible == v) return;
   if (v) {
     HandleNeeded();

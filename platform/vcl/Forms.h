@@ -91,6 +91,7 @@ class TCustomForm : public TWinControl {
   Integer FPixelsPerInch = 96;
   Integer FTextHeight = 13;
   Integer FLoadedClientWidth = -1, FLoadedClientHeight = -1;
+  bool FLoadedVisible = false;
 
  private:
   void ReadTextHeight(TReader* Reader);

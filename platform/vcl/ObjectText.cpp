@@ -56,6 +56,33 @@ String FloatText(F value) {
 
 // ---- binary to text ----------------------------------------------------------------------------
 
+// Names the text can hold: identifiers, joined by dots where a path or a reference allows it.
+// Data with other names would turn into text that reads as something else, so it is refused
+// as damaged.
+bool IsDottedIdent(const String& s) {
+  size_t start = 0;
+  for (;;) {
+    const size_t dot = s.find('.', start);
+    if (!IsValidIdent(s.substr(start, dot == String::npos ? String::npos : dot - start))) return false;
+    if (dot == String::npos) return true;
+    start = dot + 1;
+  }
+}
+
+// A property named like a keyword of the text would end its object early.
+bool IsPropertyName(const String& s) {
+  const String first = s.substr(0, s.find('.'));
+  return IsDottedIdent(s) && !SameText(first, "end") && !SameText(first, "object") && !SameText(first, "inherited") &&
+         !SameText(first, "inline");
+}
+
+String CheckedName(const String& name, bool (*valid)(const String&)) {
+  if (!valid(name)) throw EReadError(SInvalidImage);
+  return name;
+}
+
+bool IsIdentOrEmpty(const String& s) { return s.empty() || IsValidIdent(s); }
+
 class TBinaryToText {
  public:
   TBinaryToText(TReader* Reader, TStream* Output) : FReader(Reader), FOutput(Output) {}
@@ -65,8 +92,8 @@ class TBinaryToText {
     TFilerFlags flags;
     Integer position = 0;
     FReader->ReadPrefix(flags, position);
-    const String className = FReader->ReadStr();
-    const String objectName = FReader->ReadStr();
+    const String className = CheckedName(FReader->ReadStr(), IsValidIdent);
+    const String objectName = CheckedName(FReader->ReadStr(), IsIdentOrEmpty);
     WriteIndent();
     Write(flags.Contains(ffInherited) ? "inherited " : flags.Contains(ffInline) ? "inline " : "object ");
     if (!objectName.empty()) Write(objectName + ": ");
@@ -99,7 +126,7 @@ class TBinaryToText {
 
   void ConvertProperty() {
     WriteIndent();
-    Write(FReader->ReadStr() + " = ");
+    Write(CheckedName(FReader->ReadStr(), IsPropertyName) + " = ");
     ConvertValue();
     Write("\r\n");
   }
@@ -182,7 +209,7 @@ class TBinaryToText {
       case vaTrue:
       case vaNil:
       case vaNull:
-        Write(FReader->ReadIdent());
+        Write(CheckedName(FReader->ReadIdent(), IsDottedIdent));
         break;
       case vaBinary: {
         FReader->ReadValue();
@@ -211,7 +238,8 @@ class TBinaryToText {
         FReader->ReadValue();
         Write("[");
         bool first = true;
-        for (String s; !(s = FReader->ReadStr()).empty(); first = false) Write(first ? s : ", " + s);
+        for (String s; !(s = FReader->ReadStr()).empty(); first = false)
+          Write((first ? "" : ", ") + CheckedName(s, IsValidIdent));
         Write("]");
         break;
       }

@@ -6,7 +6,8 @@
 
 // Binary "TPF0" data at Input's position to text at Output's: "object Name: TClass", one
 // property a line indented two spaces a level, "end"; lines end in CR LF. Raises EReadError
-// for damaged data, like the reader.
+// for damaged data, like the reader, and for names the text cannot hold (not identifiers, or
+// a property named like a keyword), which would read back as something else.
 void ObjectBinaryToText(TStream* Input, TStream* Output);
 // Text to binary data; EParserError "<what> on line <n>" for bad text.
 void ObjectTextToBinary(TStream* Input, TStream* Output);

@@ -113,6 +113,7 @@ class TProbeForm : public TForm {
 
   void FormCreate(TObject*) { Log("FormCreate " + GetName()); }
   void FormDestroy(TObject*) { Log("FormDestroy"); }
+  void FormShow(TObject*) { Log("FormShow with " + std::to_string(GetControlCount()) + " controls"); }
   void ButtonClick(TObject* Sender) { Clicks += Sender == Button1 ? 1 : 100; }
   void ProbeChange(TObject*) {}
   void KeyHandler(TObject*, Word&, TShiftState) {}
@@ -126,6 +127,7 @@ const TFieldEntry ProbeFormFields[] = {
 };
 const TMethodEntry ProbeFormMethods[] = {
     PUBLISHED_METHOD(TProbeForm, FormCreate),
+    PUBLISHED_METHOD(TProbeForm, FormShow),
     PUBLISHED_METHOD(TProbeForm, ButtonClick),
     PUBLISHED_METHOD(TProbeForm, ProbeChange),
     PUBLISHED_METHOD(TProbeForm, KeyHandler),
@@ -296,6 +298,18 @@ TEST_F(FormReaderTest, AnInheritedFormReadsItsAncestorsResourceFirstAndThenItsOw
   EXPECT_EQ(form->Edit1->GetText(), "typed");
   EXPECT_EQ(FLog, (TMessageLog{"Loaded Probe1 (buddy Button2)", "FormCreate Derived"}))
       << "Loaded once, after both streams";
+  form->Free();
+}
+
+// A form stored visible shows in its Loaded, with all its controls there, before OnCreate.
+TEST_F(FormReaderTest, AFormStoredVisibleIsShownOnceEverythingIsRead) {
+  String text = kProbeFormText;
+  text.replace(text.find("  OnCreate"), 0, "  Visible = True\r\n  OnShow = FormShow\r\n");
+  Resources[TProbeForm::StaticClass()] = TextToBinary(text);
+  auto* form = new TProbeForm(nullptr);
+  EXPECT_TRUE(form->GetVisible());
+  EXPECT_TRUE(IsWindowVisible(form->GetHandle()));
+  EXPECT_EQ(FLog, (TMessageLog{"FormShow with 3 controls", "Loaded Probe1 (buddy Button2)", "FormCreate ProbeForm"}));
   form->Free();
 }
 

@@ -201,6 +201,11 @@ TEST(FormStreamTest, DamagedTextAndDataRaiseTheOriginalsErrors) {
       {kHead + "\x0E\x01\x01P\x06", "EReadError: Stream read error"},
       {kHead + "\x0E\x06", "EReadError: Invalid property value"},  // a collection item that is no list
       {kHead + String(300, '\x01'), "EReadError: Invalid stream format"},  // nested too deeply
+      // Names the text cannot hold.
+      {String("TPF0") + "\x02TA\x01" "A" "\x02P\x11\x02\x01" + String(2, '\0'), "EReadError: Invalid stream format"},
+      {String("TPF0") + "\x02TA\x01" "A" "\x03" "end\x02\x01" + String(2, '\0'), "EReadError: Invalid stream format"},
+      {String("TPF0") + String(1, '\0') + "\x01" "A" + String(2, '\0'), "EReadError: Invalid stream format"},
+      {kHead + "\x07\x03" "a b" + String(2, '\0'), "EReadError: Invalid stream format"},
   };
   for (const auto& row : binaryRows) EXPECT_EQ(RaisedBy([&] { BinaryToText(row.Data); }), row.Error) << Hex(row.Data);
 

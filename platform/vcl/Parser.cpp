@@ -159,21 +159,19 @@ Int64 TParser::TokenInt() {
   return v;
 }
 
-double TParser::TokenFloat() {
+template <class F>
+F TParser::TokenNumber() const {
   const String& s = FTokenString;
-  double v = 0;
+  F v = 0;
   auto r = std::from_chars(s.data(), s.data() + s.size(), v);
   if (r.ec != std::errc() || r.ptr != s.data() + s.size()) Error(Format("'%s' is not a valid floating point value", s.c_str()));
   return v;
 }
 
-float TParser::TokenSingle() {
-  const String& s = FTokenString;
-  float v = 0;
-  auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (r.ec != std::errc() || r.ptr != s.data() + s.size()) Error(Format("'%s' is not a valid floating point value", s.c_str()));
-  return v;
-}
+double TParser::TokenFloat() { return TokenNumber<double>(); }
+
+// Read as a single straight from the digits: through a double it could round twice.
+float TParser::TokenSingle() { return TokenNumber<float>(); }
 
 Int64 TParser::TokenCurrency() {
   const String& s = FTokenString;

@@ -43,6 +43,8 @@ class TParser : public TObject {
 
  private:
   void SkipBlanks();
+  template <class F>
+  F TokenNumber() const;
   String FText;
   size_t FPos = 0;
   size_t FTokenStart = 0;

@@ -17,25 +17,27 @@ bool TClass::InheritsFrom(const TClass* other) const {
   return false;
 }
 
-const TPropInfo* TClass::FindProp(const String& name) const {
-  for (const TClass* c = this; c; c = c->Parent)
-    for (int i = 0; i < c->PropCount; ++i)
-      if (SameText(c->Props[i].Name, name)) return &c->Props[i];
+namespace {
+// An entry of one of the published tables by name, the class's own first, then its parents'.
+template <class T>
+const T* FindPublished(const TClass* cls, const T* TClass::*table, int TClass::*count, const String& name) {
+  for (const TClass* c = cls; c; c = c->Parent)
+    for (int i = 0; i < c->*count; ++i)
+      if (SameText((c->*table)[i].Name, name)) return &(c->*table)[i];
   return nullptr;
+}
+}  // namespace
+
+const TPropInfo* TClass::FindProp(const String& name) const {
+  return FindPublished(this, &TClass::Props, &TClass::PropCount, name);
 }
 
 const TFieldEntry* TClass::FindField(const String& name) const {
-  for (const TClass* c = this; c; c = c->Parent)
-    for (int i = 0; i < c->FieldCount; ++i)
-      if (SameText(c->Fields[i].Name, name)) return &c->Fields[i];
-  return nullptr;
+  return FindPublished(this, &TClass::Fields, &TClass::FieldCount, name);
 }
 
 const TMethodEntry* TClass::FindMethod(const String& name) const {
-  for (const TClass* c = this; c; c = c->Parent)
-    for (int i = 0; i < c->MethodCount; ++i)
-      if (SameText(c->Methods[i].Name, name)) return &c->Methods[i];
-  return nullptr;
+  return FindPublished(this, &TClass::Methods, &TClass::MethodCount, name);
 }
 
 const TMethodEntry* TClass::FindMethodOf(TObject* Instance, const TMethodValue& method) const {

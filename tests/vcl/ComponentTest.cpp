@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Recorder.h"
+#include "support/ErrorOf.h"
 
 namespace {
 
@@ -15,16 +16,6 @@ class ComponentTest : public TIdeFixture {
   TMessageLog log;
 };
 
-// "Exception class: message", or "" when nothing was raised.
-template <class F>
-std::string ErrorOf(F f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return std::string(e.ClassName()) + ": " + e.Message;
-  }
-  return "";
-}
 
 // The order in which an owner passes a notification on differs between library versions,
 // so these tests compare who heard what, not in which order.

@@ -144,7 +144,9 @@ class TDerivedForm : public TProbeForm {
 const TFieldEntry DerivedFormFields[] = {PUBLISHED_FIELD(TDerivedForm, Edit1)};
 IMPLEMENT_FORM_CLASS(TDerivedForm, TProbeForm, DerivedFormFields, nullptr)
 
-const char* const kProbeFormText =
+// The probe form's text, a piece per object, so that the text written back can be put
+// together from the same pieces.
+const String kProbeFormHead =
     "object ProbeForm: TProbeForm\r\n"
     "  Left = 442\r\n"
     "  Top = 186\r\n"
@@ -154,21 +156,24 @@ const char* const kProbeFormText =
     "  OldCreateOrder = False\r\n"
     "  OnCreate = FormCreate\r\n"
     "  PixelsPerInch = 96\r\n"
-    "  TextHeight = 13\r\n"
-    "  object Label1: TLabel\r\n"
-    "    Left = 24\r\n"
-    "    Top = 48\r\n"
-    "    Width = 57\r\n"
-    "    Height = 13\r\n"
-    "    Cursor = crHandPoint\r\n"
-    "    Alignment = taCenter\r\n"
-    "    Caption = 'Wave &Key'\r\n"
-    "    Font.Charset = DEFAULT_CHARSET\r\n"
-    "    Font.Color = clBlue\r\n"
-    "    Font.Height = -11\r\n"
-    "    Font.Name = 'MS Sans Serif'\r\n"
-    "    Font.Style = [fsBold, fsUnderline]\r\n"
-    "  end\r\n"
+    "  TextHeight = 13\r\n";
+String Label1Text(int width) {
+  return "  object Label1: TLabel\r\n"
+         "    Left = 24\r\n"
+         "    Top = 48\r\n"
+         "    Width = " + std::to_string(width) + "\r\n"
+         "    Height = 13\r\n"
+         "    Cursor = crHandPoint\r\n"
+         "    Alignment = taCenter\r\n"
+         "    Caption = 'Wave &Key'\r\n"
+         "    Font.Charset = DEFAULT_CHARSET\r\n"
+         "    Font.Color = clBlue\r\n"
+         "    Font.Height = -11\r\n"
+         "    Font.Name = 'MS Sans Serif'\r\n"
+         "    Font.Style = [fsBold, fsUnderline]\r\n"
+         "  end\r\n";
+}
+const String kButton1Text =
     "  object Button1: TButton\r\n"
     "    Left = 376\r\n"
     "    Top = 32\r\n"
@@ -179,7 +184,8 @@ const char* const kProbeFormText =
     "    ModalResult = 1\r\n"
     "    TabOrder = 0\r\n"
     "    OnClick = ButtonClick\r\n"
-    "  end\r\n"
+    "  end\r\n";
+const String kProbe1Text =
     "  object Probe1: TProbe\r\n"
     "    Buddy = Button2\r\n"
     "    Items = <\r\n"
@@ -197,7 +203,8 @@ const char* const kProbeFormText =
     "    OnChange = ProbeChange\r\n"
     "    Data = {\r\n"
     "      00FF10}\r\n"
-    "  end\r\n"
+    "  end\r\n";
+const String kButton2Text =
     "  object Button2: TButton\r\n"
     "    Left = 376\r\n"
     "    Top = 64\r\n"
@@ -205,8 +212,8 @@ const char* const kProbeFormText =
     "    Height = 25\r\n"
     "    Caption = 'Cancel'\r\n"
     "    TabOrder = 1\r\n"
-    "  end\r\n"
-    "end\r\n";
+    "  end\r\n";
+const String kProbeFormText = kProbeFormHead + Label1Text(57) + kButton1Text + kProbe1Text + kButton2Text + "end\r\n";
 
 // The form resources the finder hands out, by class.
 class FormReaderTest : public TIdeFixture {
@@ -333,7 +340,7 @@ TEST_F(FormReaderTest, FormsGetUniqueNamesAndReferencesReachOtherForms) {
       "  end\r\n"
       "end\r\n"));
   // Into a root that owns a component of that name already: the stream's is a new one.
-  EXPECT_EQ(RaisedBy([&] { stream->ReadComponent(form); }),
+  EXPECT_EQ(ErrorOf([&] { stream->ReadComponent(form); }),
             "EReadError: Error reading Host.Remote: A component named Remote already exists");
   EXPECT_EQ(form->GetComponentCount(), 1);
   probe->SetName("Local");
@@ -394,7 +401,7 @@ TEST_F(FormReaderTest, ADamagedStreamNamesWhereItFailedAndLeavesNothingBehind) {
     SCOPED_TRACE(row.Text);
     TAutoFree<TMemoryStream> stream(new TMemoryStream());
     stream->SetDataString(TextToBinary(row.Text));
-    EXPECT_EQ(RaisedBy([&] { stream->ReadComponent(form); }), row.Error);
+    EXPECT_EQ(ErrorOf([&] { stream->ReadComponent(form); }), row.Error);
     EXPECT_EQ(form->GetComponentCount(), 0);
     EXPECT_EQ(form->GetControlCount(), 0);
     EXPECT_EQ(form->Button1, nullptr) << "no field points at a freed component";
@@ -408,7 +415,7 @@ TEST_F(FormReaderTest, ADamagedStreamNamesWhereItFailedAndLeavesNothingBehind) {
   for (size_t size = 0; size < whole.size(); ++size) {
     TAutoFree<TMemoryStream> stream(new TMemoryStream());
     stream->SetDataString(whole.substr(0, size));
-    const std::string error = RaisedBy([&] { stream->ReadComponent(form); });
+    const std::string error = ErrorOf([&] { stream->ReadComponent(form); });
     EXPECT_NE(error, "") << size;
     if (size == inCaption + 2) {
       EXPECT_EQ(error, "EReadError: Error reading ProbeForm.Button1.Caption: Stream read error");
@@ -422,13 +429,13 @@ TEST_F(FormReaderTest, ADamagedStreamNamesWhereItFailedAndLeavesNothingBehind) {
 TEST_F(FormReaderTest, AFormWhoseResourceFailsIsNotMadeAtAll) {
   const Integer forms = Screen->GetFormCount();
   Resources[TProbeForm::StaticClass()] = TextToBinary("object ProbeForm: TProbeForm\r\n  object Button1: TButton\r\n    Kind = bkOK\r\n  end\r\nend\r\n");
-  EXPECT_EQ(RaisedBy([] { new TProbeForm(nullptr); }),
+  EXPECT_EQ(ErrorOf([] { new TProbeForm(nullptr); }),
             "EReadError: Error reading ProbeForm.Button1.Kind: Property Kind does not exist");
   EXPECT_EQ(Screen->GetFormCount(), forms);
   EXPECT_EQ(FLog, (TMessageLog{"FormDestroy"})) << "destroyed the way a form is, once";
 
   Resources.clear();
-  EXPECT_EQ(RaisedBy([] { new TProbeForm(nullptr); }), "EResNotFound: Resource TProbeForm not found");
+  EXPECT_EQ(ErrorOf([] { new TProbeForm(nullptr); }), "EResNotFound: Resource TProbeForm not found");
   EXPECT_EQ(Screen->GetFormCount(), forms);
 }
 
@@ -445,16 +452,16 @@ TEST_F(FormReaderTest, AStreamMakesTheRootItNamesThroughTheClassRegistry) {
   made->Free();
 
   stream->SetDataString(TextToBinary("object Free: TProbe\r\n  Ratio = 'x'\r\nend\r\n"));
-  EXPECT_EQ(RaisedBy([&] { stream->ReadComponent(nullptr); }), "EReadError: Error reading Free.Ratio: Invalid property value");
+  EXPECT_EQ(ErrorOf([&] { stream->ReadComponent(nullptr); }), "EReadError: Error reading Free.Ratio: Invalid property value");
   UnRegisterClass(TProbe::StaticClass());
   stream->SetPosition(0);
-  EXPECT_EQ(RaisedBy([&] { stream->ReadComponent(nullptr); }), "EClassNotFound: Error reading Free: Class TProbe not found");
+  EXPECT_EQ(ErrorOf([&] { stream->ReadComponent(nullptr); }), "EClassNotFound: Error reading Free: Class TProbe not found");
 
   EXPECT_EQ(GetClass("tbutton"), TButton::StaticClass()) << "the stock classes are registered";
   static const TClass otherButton{"TButton", &TComponent::ClassInfo, nullptr, nullptr, 0};
-  EXPECT_EQ(RaisedBy([] { RegisterClass(TButton::StaticClass()); }), "") << "again is nothing";
-  EXPECT_EQ(RaisedBy([] { RegisterClass(&otherButton); }), "EFilerError: A class named TButton already exists");
-  EXPECT_EQ(RaisedBy([] { FindClass("TNothing"); }), "EClassNotFound: Class TNothing not found");
+  EXPECT_EQ(ErrorOf([] { RegisterClass(TButton::StaticClass()); }), "") << "again is nothing";
+  EXPECT_EQ(ErrorOf([] { RegisterClass(&otherButton); }), "EFilerError: A class named TButton already exists");
+  EXPECT_EQ(ErrorOf([] { FindClass("TNothing"); }), "EClassNotFound: Class TNothing not found");
 }
 
 // Writing a form keeps what differs from the defaults, in the published order, with defined
@@ -464,69 +471,9 @@ TEST_F(FormReaderTest, AFormWritesBackAsItWasDesigned) {
   TAutoFree<TMemoryStream> stream(new TMemoryStream());
   stream->WriteComponent(form);
   form->Free();
+  // The label has its caption's width; the probe, without a parent, follows the controls.
   EXPECT_EQ(BinaryToText(stream->GetDataString()),
-            "object ProbeForm: TProbeForm\r\n"
-            "  Left = 442\r\n"
-            "  Top = 186\r\n"
-            "  Caption = 'Probe'\r\n"
-            "  ClientHeight = 151\r\n"
-            "  ClientWidth = 475\r\n"
-            "  OldCreateOrder = False\r\n"
-            "  OnCreate = FormCreate\r\n"
-            "  PixelsPerInch = 96\r\n"
-            "  TextHeight = 13\r\n"
-            "  object Label1: TLabel\r\n"
-            "    Left = 24\r\n"
-            "    Top = 48\r\n"
-            "    Width = 48\r\n"
-            "    Height = 13\r\n"
-            "    Cursor = crHandPoint\r\n"
-            "    Alignment = taCenter\r\n"
-            "    Caption = 'Wave &Key'\r\n"
-            "    Font.Charset = DEFAULT_CHARSET\r\n"
-            "    Font.Color = clBlue\r\n"
-            "    Font.Height = -11\r\n"
-            "    Font.Name = 'MS Sans Serif'\r\n"
-            "    Font.Style = [fsBold, fsUnderline]\r\n"
-            "  end\r\n"
-            "  object Button1: TButton\r\n"
-            "    Left = 376\r\n"
-            "    Top = 32\r\n"
-            "    Width = 75\r\n"
-            "    Height = 25\r\n"
-            "    Caption = 'OK'\r\n"
-            "    Default = True\r\n"
-            "    ModalResult = 1\r\n"
-            "    TabOrder = 0\r\n"
-            "    OnClick = ButtonClick\r\n"
-            "  end\r\n"
-            "  object Button2: TButton\r\n"
-            "    Left = 376\r\n"
-            "    Top = 64\r\n"
-            "    Width = 75\r\n"
-            "    Height = 25\r\n"
-            "    Caption = 'Cancel'\r\n"
-            "    TabOrder = 1\r\n"
-            "  end\r\n"
-            "  object Probe1: TProbe\r\n"
-            "    Buddy = Button2\r\n"
-            "    Items = <\r\n"
-            "      item\r\n"
-            "        Size = 3\r\n"
-            "        Target = Button1\r\n"
-            "      end\r\n"
-            "      item\r\n"
-            "        Size = -40000\r\n"
-            "      end>\r\n"
-            "    Lines.Strings = (\r\n"
-            "      'one'\r\n"
-            "      'two')\r\n"
-            "    Ratio = 0.25\r\n"
-            "    OnChange = ProbeChange\r\n"
-            "    Data = {\r\n"
-            "      00FF10}\r\n"
-            "  end\r\n"
-            "end\r\n");
+            kProbeFormHead + Label1Text(48) + kButton1Text + kButton2Text + kProbe1Text + "end\r\n");
 }
 
 }  // namespace

@@ -186,7 +186,7 @@ TEST(FormStreamTest, DamagedTextAndDataRaiseTheOriginalsErrors) {
       {"object A: TA\r\n  object B TB\r\n  end\r\n", "EParserError: '=' expected on line 3"},
       {"object A: TA [x]\r\nend", "EParserError: Number expected on line 1"},
   };
-  for (const auto& row : textRows) EXPECT_EQ(RaisedBy([&] { TextToBinary(row.Text); }), row.Error) << row.Text;
+  for (const auto& row : textRows) EXPECT_EQ(ErrorOf([&] { TextToBinary(row.Text); }), row.Error) << row.Text;
 
   const String good = TextToBinary(OneProperty("('a' <item P = {00} end>)"));
   struct {
@@ -207,11 +207,11 @@ TEST(FormStreamTest, DamagedTextAndDataRaiseTheOriginalsErrors) {
       {String("TPF0") + String(1, '\0') + "\x01" "A" + String(2, '\0'), "EReadError: Invalid stream format"},
       {kHead + "\x07\x03" "a b" + String(2, '\0'), "EReadError: Invalid stream format"},
   };
-  for (const auto& row : binaryRows) EXPECT_EQ(RaisedBy([&] { BinaryToText(row.Data); }), row.Error) << Hex(row.Data);
+  for (const auto& row : binaryRows) EXPECT_EQ(ErrorOf([&] { BinaryToText(row.Data); }), row.Error) << Hex(row.Data);
 
   String deepText = "object A: TA\r\n  P = ";
   for (int i = 0; i < 300; ++i) deepText += "(";
-  EXPECT_EQ(RaisedBy([&] { TextToBinary(deepText); }), "EParserError: Nested too deeply on line 2");
+  EXPECT_EQ(ErrorOf([&] { TextToBinary(deepText); }), "EParserError: Nested too deeply on line 2");
 }
 
 // Bytes that come after a zero byte are not text: the original reads text up to it.

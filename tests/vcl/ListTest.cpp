@@ -4,18 +4,9 @@
 #include <functional>
 
 #include "platform/vcl/Classes.h"
+#include "support/ErrorOf.h"
 
 namespace {
-
-// "Exception class: message", or "" when nothing was raised.
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return std::string(e.ClassName()) + ": " + e.Message;
-  }
-  return "";
-}
 
 struct TChangeCounter {
   int Changing = 0, Changed = 0;

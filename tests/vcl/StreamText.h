@@ -1,10 +1,10 @@
-// Form streams held in strings for tests: conversions both ways, hex dumps and the exception
-// a conversion raises.
+// Form streams held in strings for tests: conversions both ways and hex dumps.
 #pragma once
 
 #include <string>
 
 #include "platform/vcl/ObjectText.h"
+#include "support/ErrorOf.h"
 
 using TStreamConverter = void (*)(TStream* Input, TStream* Output);
 
@@ -36,15 +36,4 @@ inline String Unhex(const std::string& hex) {
   String out;
   for (size_t i = 0; i + 1 < hex.size(); i += 3) out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
   return out;
-}
-
-// "EClass: message" of what f raised, or "" when it raised nothing.
-template <class F>
-std::string RaisedBy(F f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return std::string(e.ClassName()) + ": " + e.Message;
-  }
-  return "";
 }

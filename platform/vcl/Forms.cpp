@@ -91,7 +91,8 @@ void TCustomForm::DoCreate() {
   try {
     if (OnCreate) OnCreate(this);
   } catch (...) {
-    if (Application) Application->HandleException(this);
+    if (!Application) throw;  // nobody to report it: the form is not made
+    Application->HandleException(this);
   }
 }
 

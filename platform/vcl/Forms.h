@@ -68,7 +68,7 @@ class TCustomForm : public TWinControl {
   virtual void DoClose(TCloseAction& Action);
   void Loaded() override;
   // OnCreate; an exception it raises is reported by the application and the form lives on,
-  // as in the original.
+  // as in the original (without an application it is raised).
   virtual void DoCreate();
 
   // What the original constructor does for a form class with a form resource, which a C++

@@ -111,7 +111,11 @@ class TProbeForm : public TForm {
   TButton* Button2 = nullptr;
   int Clicks = 0;
 
-  void FormCreate(TObject*) { Log("FormCreate " + GetName()); }
+  void FormCreate(TObject*) {
+    Log("FormCreate " + GetName());
+    if (RaiseInCreate) throw EInvalidOperation("no paper");
+  }
+  static inline bool RaiseInCreate = false;
   void FormDestroy(TObject*) { Log("FormDestroy"); }
   void FormShow(TObject*) { Log("FormShow with " + std::to_string(GetControlCount()) + " controls"); }
   void ButtonClick(TObject* Sender) { Clicks += Sender == Button1 ? 1 : 100; }
@@ -437,6 +441,18 @@ TEST_F(FormReaderTest, AFormWhoseResourceFailsIsNotMadeAtAll) {
   Resources.clear();
   EXPECT_EQ(ErrorOf([] { new TProbeForm(nullptr); }), "EResNotFound: Resource TProbeForm not found");
   EXPECT_EQ(Screen->GetFormCount(), forms);
+}
+
+// As in the original, what OnCreate raises is the application's to report; the form is made.
+TEST_F(FormReaderTest, AnExceptionInOnCreateIsReportedAndTheFormLives) {
+  TProbeForm::RaiseInCreate = true;
+  TProbeForm* form = nullptr;
+  EXPECT_EQ(ErrorOf([&] { form = new TProbeForm(nullptr); }), "");
+  TProbeForm::RaiseInCreate = false;
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(Application->GetLastExceptionMessage(), "no paper");
+  EXPECT_NE(form->Button1, nullptr);
+  form->Free();
 }
 
 // A stream read without a component to read into makes one of the class it names, through

@@ -56,9 +56,6 @@ class TFiler : public TObject {
   TStream* GetStream() const { return FStream; }
   TComponent* GetRoot() const { return FRoot; }
   TComponent* GetLookupRoot() const { return FLookupRoot; }
-  // Streams here are never written against an ancestor: there is none.
-  TPersistent* GetAncestor() const { return nullptr; }
-  bool IgnoreChildren = false;
 
  protected:
   TStream* FStream;

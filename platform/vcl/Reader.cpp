@@ -377,10 +377,10 @@ void TReader::DefineBinaryProperty(const String& Name, TStreamProc ReadData, TSt
   CheckValue(vaBinary);
   uint32_t n = ReadCount();
   CheckRemaining(n);
+  String bytes(n, '\0');
+  Read(bytes.data(), static_cast<Integer>(n));
   TAutoFree<TMemoryStream> data(new TMemoryStream());
-  data->SetSize(n);
-  Read(const_cast<uint8_t*>(data->GetMemory()), static_cast<Integer>(n));
-  data->SetPosition(0);
+  data->SetDataString(bytes);
   ReadData(data.Get());
   FPropName.clear();
 }
@@ -745,6 +745,8 @@ bool InitInheritedComponent(TComponent* Instance, const TClass* RootAncestor) {
   std::vector<const TClass*> chain;
   for (const TClass* c = Instance->ClassType(); c && c != RootAncestor && c != TComponent::StaticClass(); c = c->Parent)
     chain.push_back(c);
+  // A form whose stream holds a form of its own class would read itself without end.
+  if (gGlobalLoaded.size() >= 32) throw EReadError(SInvalidImage);
   bool found = false;
   std::vector<TComponent*> loaded;
   gGlobalLoaded.push_back(&loaded);

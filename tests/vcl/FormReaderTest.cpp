@@ -438,6 +438,14 @@ TEST_F(FormReaderTest, AFormWhoseResourceFailsIsNotMadeAtAll) {
   EXPECT_EQ(Screen->GetFormCount(), forms);
   EXPECT_EQ(FLog, (TMessageLog{"FormDestroy"})) << "destroyed the way a form is, once";
 
+  // A form whose stream holds a form of its own class stops at a depth, not at the stack's end.
+  const TClassRegistration probeForms{TProbeForm::StaticClass()};
+  Resources[TProbeForm::StaticClass()] = TextToBinary("object ProbeForm: TProbeForm\r\n  object Inner: TProbeForm\r\n  end\r\nend\r\n");
+  const std::string error = ErrorOf([] { new TProbeForm(nullptr); });
+  EXPECT_EQ(error.substr(0, 48), "EReadError: Error reading ProbeForm.Inner: Error");
+  EXPECT_EQ(error.substr(error.size() - 21), "Invalid stream format");
+  EXPECT_EQ(Screen->GetFormCount(), forms);
+
   Resources.clear();
   EXPECT_EQ(ErrorOf([] { new TProbeForm(nullptr); }), "EResNotFound: Resource TProbeForm not found");
   EXPECT_EQ(Screen->GetFormCount(), forms);

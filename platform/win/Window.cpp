@@ -3,31 +3,14 @@
 #include <cctype>
 #include <vector>
 
-#include "Windows.h"
+#include "DeviceContext.h"
+#include "Surface.h"
+#include "WindowTable.h"
 
 void KeyMessageRetrieved(const MSG& msg);  // Keyboard.cpp
 void ResetKeyboard();                       // Keyboard.cpp
-void ResetDeviceContexts();                 // Gdi.cpp
 
 namespace {
-
-struct TWindow {
-  HWND Handle = 0;
-  std::string ClassName;
-  std::string Text;
-  DWORD Style = 0;
-  DWORD ExStyle = 0;
-  TRect Bounds;  // relative to the parent's client area (screen for top-level windows)
-  HWND Parent = 0;
-  HWND Owner = 0;
-  WNDPROC WndProc = nullptr;
-  LONG_PTR UserData = 0;
-  LONG_PTR Id = 0;
-  std::vector<HWND> Children;  // z-order, topmost first
-  bool Invalid = false;
-  bool UpdateErase = false;  // the invalid area was invalidated with erasing asked for
-  bool Destroying = false;
-};
 
 // Slot index in the low 20 bits, generation above: a handle stays unique after its slot is reused.
 constexpr uint32_t kIndexBits = 20;
@@ -56,8 +39,8 @@ struct TWindowManager {
 
   HWND Focus = 0, Active = 0, Capture = 0;
   bool AppActive = false;
-  TPoint Cursor, Caret;
-  HWND CaretOwner = 0;
+  TPoint Cursor;
+  HCURSOR CursorShape = IDC_ARROW;
   DWORD LastError = 0;
   int BeepCount = 0;
   UINT LastBeep = 0;
@@ -157,7 +140,7 @@ void Purge(HWND h) {
   if (wm.Focus == h) wm.Focus = 0;
   if (wm.Active == h) wm.Active = 0;
   if (wm.Capture == h) wm.Capture = 0;
-  if (wm.CaretOwner == h) wm.CaretOwner = 0;
+  CaretWindowGone(h);
 }
 
 // A window filter of HWND_BROADCAST, HWND_BOTTOM or HWND_TOPMOST asks for the messages
@@ -170,17 +153,17 @@ bool MatchesFilter(const MSG& m, HWND hWnd, UINT fmin, UINT fmax) {
   return m.message >= fmin && m.message <= fmax;
 }
 
-TWindow* FindInvalid(std::vector<HWND>& list) {
-  for (HWND h : list) {
-    TWindow* w = Lookup(h);
-    if (!w) continue;
-    if (w->Invalid) return w;
-    if (TWindow* c = FindInvalid(w->Children)) return c;
-  }
-  return nullptr;
+// Whether any ancestor is being destroyed: its own exposure covers the children's.
+bool InsideDestroy(TWindow* w) {
+  for (TWindow* p = w ? Lookup(w->Parent) : nullptr; p; p = Lookup(p->Parent))
+    if (p->Destroying) return true;
+  return false;
 }
 
 }  // namespace
+
+TWindow* LookupWindow(HWND h) { return Lookup(h); }
+const std::vector<HWND>& TopLevelWindows() { return WM().TopLevel; }
 
 bool PtInRect(const TRect& r, TPoint p) { return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom; }
 
@@ -189,14 +172,21 @@ void SetLastError(DWORD code) { WM().LastError = code; }
 
 LRESULT DefWindowProc(HWND hWnd, UINT msg, WPARAM, LPARAM) {
   switch (msg) {
-    case WM_PAINT:
-      ValidateRect(hWnd, nullptr);
+    case WM_PAINT: {
+      // Paints nothing, but validates: the window is not asked again.
+      PAINTSTRUCT ps;
+      BeginPaint(hWnd, &ps);
+      EndPaint(hWnd, &ps);
+      return 0;
+    }
+    case WM_NCPAINT:
+      DrawNonClient(hWnd, nullptr);
       return 0;
     case WM_CLOSE:
       DestroyWindow(hWnd);
       return 0;
     case WM_ERASEBKGND:
-      return 1;
+      return 0;  // windows here have no class brush
     default:
       return 0;
   }
@@ -236,7 +226,7 @@ HWND CreateWindowEx(const TCreateWindowParams& p) {
     DestroyWindow(h);
     return 0;
   }
-  if (IsWindow(h) && (w->Style & WS_VISIBLE)) w->Invalid = true;
+  if (IsWindow(h) && (w->Style & WS_VISIBLE)) ExposeAfterChange(h, TRegion());
   return IsWindow(h) ? h : 0;
 }
 
@@ -288,6 +278,7 @@ static void FreeWindow(HWND hWnd) {
   RetireHandle(hWnd);
   --wm.WindowCount;
   delete w;
+  GeometryChanged();
 }
 
 BOOL DestroyWindow(HWND hWnd) {
@@ -305,9 +296,16 @@ BOOL DestroyWindow(HWND hWnd) {
     if (it == wm.TopLevel.end()) break;
     DestroyWindow(*it);
   }
+  // What the window covered is painted again once it is gone, unless its parent goes too.
+  const bool expose = !InsideDestroy(w);
+  TRegion covered = expose ? VisibleRegion(hWnd, DCX_WINDOW) : TRegion();
   SendDestroyMessages(hWnd);
-  if (!Lookup(hWnd)) return TRUE;
+  if (!Lookup(hWnd)) {
+    if (expose) ExposeAfterChange(hWnd, covered);
+    return TRUE;
+  }
   FreeWindow(hWnd);
+  if (expose) ExposeAfterChange(hWnd, covered);
   if (wasActive) ActivateNext(hWnd);
   return TRUE;
 }
@@ -348,11 +346,13 @@ BOOL ShowWindow(HWND hWnd, int cmd) {
   if (static_cast<bool>(was) == show) return was;
   SendMessage(hWnd, WM_SHOWWINDOW, show ? 1 : 0, 0);
   if ((w = Lookup(hWnd)) == nullptr) return was;
+  TRegion covered = VisibleRegion(hWnd, DCX_WINDOW);
   if (show) {
     w->Style |= WS_VISIBLE;
-    w->Invalid = true;
+    ExposeAfterChange(hWnd, covered);
   } else {
     w->Style &= ~WS_VISIBLE;
+    ExposeAfterChange(hWnd, covered);
     if (WM().Active == hWnd) ActivateNext(hWnd);
   }
   return was;
@@ -362,36 +362,36 @@ BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint) {
   TWindow* w = LookupOrFail(hWnd);
   if (!w) return FALSE;
   TRect old = w->Bounds;
+  TRegion covered = VisibleRegion(hWnd, DCX_WINDOW);
   w->Bounds = {x, y, x + width, y + height};
-  if (old.Left != x || old.Top != y) SendMessage(hWnd, WM_MOVE, 0, (y << 16) | (x & 0xFFFF));
-  if (old.Width() != width || old.Height() != height)
-    SendMessage(hWnd, WM_SIZE, 0, (height << 16) | (width & 0xFFFF));
-  if (repaint && (w = Lookup(hWnd))) w->Invalid = true;
+  GeometryChanged();
+  // WM_MOVE carries the client area's position in the parent, WM_SIZE its size.
+  TRect client = ClientScreenRect(w), whole = WindowScreenRect(w);
+  int cx = x + client.Left - whole.Left, cy = y + client.Top - whole.Top;
+  if (old.Left != x || old.Top != y) SendMessage(hWnd, WM_MOVE, 0, (cy << 16) | (cx & 0xFFFF));
+  if ((w = Lookup(hWnd)) && (old.Width() != width || old.Height() != height))
+    SendMessage(hWnd, WM_SIZE, 0, (client.Height() << 16) | (client.Width() & 0xFFFF));
+  if (repaint && Lookup(hWnd)) ExposeAfterChange(hWnd, covered);
   return TRUE;
 }
 
 static TPoint ClientOrigin(TWindow* w) {
-  TPoint p{0, 0};
-  for (; w; w = Lookup(w->Parent)) {
-    p.X += w->Bounds.Left;
-    p.Y += w->Bounds.Top;
-    if (!w->Parent) break;
-  }
-  return p;
+  TRect c = ClientScreenRect(w);
+  return {c.Left, c.Top};
 }
 
 BOOL GetWindowRect(HWND hWnd, TRect* rect) {
   TWindow* w = LookupOrFail(hWnd);
   if (!w || !rect) return FALSE;
-  TPoint o = ClientOrigin(w);
-  *rect = {o.X, o.Y, o.X + w->Bounds.Width(), o.Y + w->Bounds.Height()};
+  *rect = WindowScreenRect(w);
   return TRUE;
 }
 
 BOOL GetClientRect(HWND hWnd, TRect* rect) {
   TWindow* w = LookupOrFail(hWnd);
   if (!w || !rect) return FALSE;
-  *rect = {0, 0, w->Bounds.Width(), w->Bounds.Height()};
+  TRect c = ClientScreenRect(w);
+  *rect = {0, 0, c.Width(), c.Height()};
   return TRUE;
 }
 
@@ -434,6 +434,7 @@ HWND SetParent(HWND hWnd, HWND newParent) {
     return 0;
   }
   HWND old = w->Parent;
+  TRegion covered = VisibleRegion(hWnd, DCX_WINDOW);
   Unlink(SiblingList(w), hWnd);
   w->Parent = newParent;
   if (newParent)
@@ -442,6 +443,7 @@ HWND SetParent(HWND hWnd, HWND newParent) {
     w->Style &= ~WS_CHILD;
   std::vector<HWND>& siblings = SiblingList(w);
   siblings.insert(siblings.begin(), hWnd);
+  ExposeAfterChange(hWnd, covered);
   return old ? old : GetDesktopWindow();
 }
 
@@ -490,12 +492,14 @@ HWND FindWindow(const char* className, const char* windowName) {
   return 0;
 }
 
-static HWND ChildFromPoint(TWindow* w, TPoint p) {
-  // p is in w's client coordinates.
+// Hidden and disabled windows are skipped with their whole subtree, as the documented
+// behaviour has it.
+static HWND ChildFromPoint(TWindow* w, TPoint sp) {
+  if (!PtInRect(ClientScreenRect(w), sp)) return w->Handle;
   for (HWND c : w->Children) {
     TWindow* cw = Lookup(c);
     if (!cw || !(cw->Style & WS_VISIBLE) || (cw->Style & WS_DISABLED)) continue;
-    if (PtInRect(cw->Bounds, p)) return ChildFromPoint(cw, {p.X - cw->Bounds.Left, p.Y - cw->Bounds.Top});
+    if (PtInRect(WindowScreenRect(cw), sp)) return ChildFromPoint(cw, sp);
   }
   return w->Handle;
 }
@@ -504,7 +508,7 @@ HWND WindowFromPoint(TPoint sp) {
   for (HWND h : WM().TopLevel) {
     TWindow* w = Lookup(h);
     if (!w || !(w->Style & WS_VISIBLE) || (w->Style & WS_DISABLED)) continue;
-    if (PtInRect(w->Bounds, sp)) return ChildFromPoint(w, {sp.X - w->Bounds.Left, sp.Y - w->Bounds.Top});
+    if (PtInRect(WindowScreenRect(w), sp)) return ChildFromPoint(w, sp);
   }
   return 0;
 }
@@ -513,8 +517,11 @@ BOOL BringWindowToTop(HWND hWnd) {
   TWindow* w = LookupOrFail(hWnd);
   if (!w) return FALSE;
   std::vector<HWND>& siblings = SiblingList(w);
+  if (!siblings.empty() && siblings.front() == hWnd) return TRUE;
+  TRegion covered = VisibleRegion(hWnd, DCX_WINDOW);
   Unlink(siblings, hWnd);
   siblings.insert(siblings.begin(), hWnd);
+  ExposeAfterChange(hWnd, covered);
   return TRUE;
 }
 
@@ -564,10 +571,12 @@ LONG_PTR SetWindowLongPtr(HWND hWnd, int index, LONG_PTR value) {
     case GWL_STYLE:
       old = w->Style;
       w->Style = static_cast<DWORD>(value);
+      GeometryChanged();
       return old;
     case GWL_EXSTYLE:
       old = w->ExStyle;
       w->ExStyle = static_cast<DWORD>(value);
+      GeometryChanged();
       return old;
     case GWL_USERDATA:
       old = w->UserData;
@@ -650,9 +659,8 @@ BOOL PeekMessage(MSG* out, HWND hWnd, UINT fmin, UINT fmax, UINT removeMsg) {
   // Paint messages are made up when nothing else is waiting, for as long as the window's
   // area stays invalid: taking the message off the queue validates nothing.
   if (!IsThreadFilter(hWnd) && ((fmin == 0 && fmax == 0) || (fmin <= WM_PAINT && WM_PAINT <= fmax))) {
-    TWindow* w = hWnd ? Lookup(hWnd) : FindInvalid(wm.TopLevel);
-    if (w && w->Invalid) {
-      if (out) *out = MSG{w->Handle, WM_PAINT, 0, 0, wm.MessageTime, wm.Cursor};
+    if (HWND p = FindWindowToPaint(hWnd)) {
+      if (out) *out = MSG{p, WM_PAINT, 0, 0, wm.MessageTime, wm.Cursor};
       return TRUE;
     }
   }
@@ -675,54 +683,6 @@ LRESULT DispatchMessage(const MSG* msg) {
 int GetQueueLength() { return static_cast<int>(WM().Count); }
 DWORD GetMessageTime() { return WM().LastMessageTime; }
 void SetMessageTime(DWORD ms) { WM().MessageTime = ms; }
-
-// The invalid area is the whole client area or nothing: any rectangle invalidates all of it,
-// and validating any rectangle validates all of it.
-BOOL InvalidateRect(HWND hWnd, const TRect*, BOOL erase) {
-  TWindow* w = LookupOrFail(hWnd);
-  if (!w) return FALSE;
-  w->Invalid = true;
-  if (erase) w->UpdateErase = true;
-  return TRUE;
-}
-
-BOOL ValidateRect(HWND hWnd, const TRect*) {
-  TWindow* w = LookupOrFail(hWnd);
-  if (!w) return FALSE;
-  w->Invalid = false;
-  w->UpdateErase = false;
-  return TRUE;
-}
-
-HDC BeginPaint(HWND hWnd, PAINTSTRUCT* ps) {
-  TWindow* w = LookupOrFail(hWnd);
-  if (!w || !ps) return 0;
-  *ps = PAINTSTRUCT{};
-  if (w->Invalid) ps->rcPaint = {0, 0, w->Bounds.Width(), w->Bounds.Height()};
-  ps->fErase = w->UpdateErase;
-  ValidateRect(hWnd, nullptr);
-  ps->hdc = GetDC(hWnd);
-  return ps->hdc;
-}
-
-BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* ps) {
-  if (ps && ps->hdc) ReleaseDC(hWnd, ps->hdc);
-  return TRUE;
-}
-
-BOOL UpdateWindow(HWND hWnd) {
-  TWindow* w = LookupOrFail(hWnd);
-  if (!w) return FALSE;
-  if (w->Invalid) SendMessage(hWnd, WM_PAINT, 0, 0);
-  return TRUE;
-}
-
-BOOL GetUpdateRect(HWND hWnd, TRect* rect, BOOL) {
-  TWindow* w = Lookup(hWnd);
-  if (!w || !w->Invalid) return FALSE;
-  if (rect) *rect = {0, 0, w->Bounds.Width(), w->Bounds.Height()};
-  return TRUE;
-}
 
 // ---- input ------------------------------------------------------------------------------
 
@@ -759,6 +719,9 @@ HWND SetActiveWindow(HWND hWnd) {
   if (old == hWnd) return old;
   wm.Active = hWnd;
   if (hWnd) BringWindowToTop(hWnd);
+  // The captions change colour.
+  if (old && Lookup(old)) InvalidateFrame(old);
+  if (hWnd) InvalidateFrame(hWnd);
   if (old && Lookup(old)) SendMessage(old, WM_ACTIVATE, WA_INACTIVE, static_cast<LPARAM>(hWnd));
   if (hWnd && wm.Active == hWnd && Lookup(hWnd)) SendMessage(hWnd, WM_ACTIVATE, WA_ACTIVE, static_cast<LPARAM>(old));
   return old;
@@ -800,32 +763,21 @@ BOOL GetCursorPos(TPoint* p) {
   return TRUE;
 }
 
+HCURSOR LoadCursorA(HINSTANCE, UINT id) { return id; }
+
+HCURSOR SetCursor(HCURSOR cursor) {
+  HCURSOR old = WM().CursorShape;
+  WM().CursorShape = cursor;
+  return old;
+}
+
+HCURSOR GetCursor() { return WM().CursorShape; }
+
 BOOL SetCursorPos(int x, int y) {
   WM().Cursor = {x, y};
   return TRUE;
 }
 
-BOOL GetCaretPos(TPoint* p) {
-  if (!p) return FALSE;
-  *p = WM().Caret;
-  return TRUE;
-}
-
-BOOL SetCaretPos(int x, int y) {
-  WM().Caret = {x, y};
-  return TRUE;
-}
-
-BOOL CreateCaret(HWND hWnd, int, int) {
-  if (!LookupOrFail(hWnd)) return FALSE;
-  WM().CaretOwner = hWnd;
-  return TRUE;
-}
-
-BOOL DestroyCaret() {
-  WM().CaretOwner = 0;
-  return TRUE;
-}
 
 // ---- sounds -----------------------------------------------------------------------------
 
@@ -841,6 +793,10 @@ UINT GetLastMessageBeepType() { return WM().LastBeep; }
 void ResetWindowManager() {
   ResetDeviceContexts();
   ResetKeyboard();
+  DestroyCaret();
+  TSurface& screen = ScreenSurface();
+  screen.Resize(screen.Width, screen.Height, ColorToPixel(GetSysColor(COLOR_BACKGROUND)));
+  GeometryChanged();
   if (!gWM) return;
   for (TSlot& s : gWM->Slots) delete s.Window;
   delete gWM;

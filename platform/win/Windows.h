@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Messages.h"
 
@@ -87,7 +88,10 @@ constexpr DWORD WS_CLIPSIBLINGS = 0x04000000;
 constexpr DWORD WS_CLIPCHILDREN = 0x02000000;
 constexpr DWORD WS_CAPTION = 0x00C00000;
 constexpr DWORD WS_BORDER = 0x00800000;
+constexpr DWORD WS_DLGFRAME = 0x00400000;
 constexpr DWORD WS_THICKFRAME = 0x00040000;
+constexpr DWORD WS_EX_DLGMODALFRAME = 0x00000001, WS_EX_TRANSPARENT = 0x00000020, WS_EX_TOOLWINDOW = 0x00000080;
+constexpr DWORD WS_EX_WINDOWEDGE = 0x00000100, WS_EX_CLIENTEDGE = 0x00000200;
 
 constexpr int GWL_WNDPROC = -4;
 constexpr int GWL_HINSTANCE = -6;
@@ -202,12 +206,16 @@ int GetQueueLength();
 DWORD GetMessageTime();
 void SetMessageTime(DWORD ms);  // the time stamped on posted messages (virtual clock)
 
-// A window with an invalid area gets WM_PAINT whenever its queue is otherwise empty, until
-// something validates the area: BeginPaint/EndPaint, ValidateRect or DefWindowProc.
+// Update regions: rectangles in client coordinates; null means the whole client area. A window
+// with an invalid area gets WM_PAINT whenever its queue is otherwise empty, until something
+// validates the area: BeginPaint/EndPaint, ValidateRect or DefWindowProc.
 BOOL InvalidateRect(HWND hWnd, const TRect* rect, BOOL erase);
 BOOL ValidateRect(HWND hWnd, const TRect* rect);
 BOOL UpdateWindow(HWND hWnd);  // sends WM_PAINT now if the window has an invalid area
 BOOL GetUpdateRect(HWND hWnd, TRect* rect, BOOL erase);
+// The window's menu bar: captions shown in its non-client area ('&' marks the accelerator).
+BOOL SetMenuBar(HWND hWnd, const std::vector<std::string>& captions);
+BOOL GetMenuBarItemRect(HWND hWnd, int index, TRect* screenRect);
 
 struct PAINTSTRUCT {
   HDC hdc = 0;
@@ -235,6 +243,14 @@ HWND SetCapture(HWND hWnd);
 BOOL ReleaseCapture();
 BOOL GetCursorPos(TPoint* p);
 BOOL SetCursorPos(int x, int y);
+// Cursors are the system's shapes by their IDC_ numbers; SetCursor returns the previous one.
+using HCURSOR = uint32_t;
+constexpr UINT IDC_ARROW = 32512, IDC_IBEAM = 32513, IDC_WAIT = 32514, IDC_CROSS = 32515, IDC_UPARROW = 32516;
+constexpr UINT IDC_SIZENWSE = 32642, IDC_SIZENESW = 32643, IDC_SIZEWE = 32644, IDC_SIZENS = 32645;
+constexpr UINT IDC_SIZEALL = 32646, IDC_NO = 32648, IDC_HAND = 32649;
+HCURSOR LoadCursorA(HINSTANCE instance, UINT id);
+HCURSOR SetCursor(HCURSOR cursor);
+HCURSOR GetCursor();
 BOOL GetCaretPos(TPoint* p);
 BOOL SetCaretPos(int x, int y);
 BOOL CreateCaret(HWND hWnd, int w, int h);
@@ -261,14 +277,18 @@ void keybd_event(BYTE vk, BYTE scanCode, DWORD flags, uintptr_t extraInfo);
 
 // ---- device contexts -------------------------------------------------------------------
 HDC GetDC(HWND hWnd);
+// clipRgn: a region ANDed (DCX_INTERSECTRGN) or subtracted (DCX_EXCLUDERGN); the context
+// takes it over and deletes it on release, as the real system does.
 HDC GetDCEx(HWND hWnd, uint32_t clipRgn, DWORD flags);
 HDC GetWindowDC(HWND hWnd);
 int ReleaseDC(HWND hWnd, HDC hDC);
 HWND WindowFromDC(HDC hDC);
-int GetLiveDCCount();  // device contexts handed out and not yet released
+int GetLiveDCCount();  // device contexts handed out and not yet released (memory ones included)
 
-constexpr DWORD DCX_WINDOW = 0x1, DCX_CACHE = 0x2, DCX_CLIPCHILDREN = 0x8, DCX_CLIPSIBLINGS = 0x10;
-constexpr DWORD DCX_PARENTCLIP = 0x20, DCX_LOCKWINDOWUPDATE = 0x400;
+constexpr DWORD DCX_WINDOW = 0x1, DCX_CACHE = 0x2, DCX_NORESETATTRS = 0x4, DCX_CLIPCHILDREN = 0x8;
+constexpr DWORD DCX_CLIPSIBLINGS = 0x10, DCX_PARENTCLIP = 0x20, DCX_EXCLUDERGN = 0x40, DCX_INTERSECTRGN = 0x80;
+constexpr DWORD DCX_EXCLUDEUPDATE = 0x100, DCX_INTERSECTUPDATE = 0x200, DCX_LOCKWINDOWUPDATE = 0x400;
+constexpr DWORD DCX_USESTYLE = 0x10000, DCX_VALIDATE = 0x200000;
 
 // ---- sounds ------------------------------------------------------------------------------
 BOOL MessageBeep(UINT type);
@@ -278,3 +298,5 @@ UINT GetLastMessageBeepType();
 // ---- test and host support ---------------------------------------------------------------
 // Drops every window, queued message, device context and input state: a fresh desktop.
 void ResetWindowManager();
+
+#include "WinGdi.h"

@@ -91,7 +91,8 @@ TEST_F(QueueTest, QuitComesAfterEveryPostedMessage) {
   EXPECT_FALSE(PeekMessage(&msg, 0, 0, 0, PM_REMOVE)) << "the quit message is handed out once";
 }
 
-// WM_PAINT is never queued: it is made up for an invalid window when nothing is posted.
+// WM_PAINT is never queued: it is made up for an invalid window when nothing is posted, and
+// comes again until the window's update region is validated.
 TEST_F(QueueTest, PaintIsSynthesizedAfterPostedMessagesUntilTheWindowIsValid) {
   TLoggingProc p{"W", log};
   HWND w = MakeWindow("W", p.Value(), WS_VISIBLE);

@@ -72,6 +72,13 @@ void RemoveGdiObject(HGDIOBJ h) {
   t.Free.push_back(h & kIndexMask);
 }
 
+void MarkStock(HGDIOBJ h) {
+  TGdiObject* o = LookupGdiObject(h);
+  if (!o || o->Stock) return;
+  o->Stock = true;
+  if (o->Type != OBJ_DC && o->Type != OBJ_MEMDC) --Table().Live;
+}
+
 TDeviceContext* LookupDC(HDC h) {
   TGdiObject* o = LookupGdiObject(h);
   return o && (o->Type == OBJ_DC || o->Type == OBJ_MEMDC) ? static_cast<TDeviceContext*>(o) : nullptr;

@@ -69,6 +69,8 @@ T* LookupGdi(HGDIOBJ h, DWORD type) {
   return o && o->Type == type ? static_cast<T*>(o) : nullptr;
 }
 void RemoveGdiObject(HGDIOBJ h);
+// Makes an object the system's own: kept for the process, never counted as the application's.
+void MarkStock(HGDIOBJ h);
 TDeviceContext* LookupDC(HDC h);
 
 // The stock objects a context starts with.

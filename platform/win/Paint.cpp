@@ -372,7 +372,7 @@ HFONT CaptionFont(bool bold) {
     std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", "MS Sans Serif");
     f = CreateFontIndirectA(&lf);
     // Kept for the process, like the system's own fonts: not an application object.
-    if (TGdiObject* o = LookupGdiObject(f)) o->Stock = true;
+    MarkStock(f);
   }
   return f;
 }

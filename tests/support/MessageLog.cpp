@@ -8,6 +8,7 @@ std::string MessageName(UINT msg) {
   static const std::map<UINT, const char*> names = {
       {WM_NCCREATE, "WM_NCCREATE"}, {WM_CREATE, "WM_CREATE"},     {WM_DESTROY, "WM_DESTROY"},
       {WM_NCDESTROY, "WM_NCDESTROY"}, {WM_PAINT, "WM_PAINT"},     {WM_QUIT, "WM_QUIT"},
+      {WM_NCPAINT, "WM_NCPAINT"},     {WM_ERASEBKGND, "WM_ERASEBKGND"},
       {WM_KEYDOWN, "WM_KEYDOWN"},   {WM_KEYUP, "WM_KEYUP"},       {WM_CHAR, "WM_CHAR"},
       {WM_SYSKEYDOWN, "WM_SYSKEYDOWN"}, {WM_SYSKEYUP, "WM_SYSKEYUP"}, {CN_KEYDOWN, "CN_KEYDOWN"},
       {CN_KEYUP, "CN_KEYUP"},       {CN_CHAR, "CN_CHAR"},         {CN_SYSKEYDOWN, "CN_SYSKEYDOWN"},

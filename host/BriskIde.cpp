@@ -137,6 +137,7 @@ int Run(const THostOptions& options) {
 
   // Start-up, as the IDE does it: main window, settings, known packages.
   InitApplication();
+  SetScreenSize(options.ScreenWidth, options.ScreenHeight);
   Application->Title = "Brisk IDE";
   TIDEHost* ide = BootIDE();
   if (fresh && options.Seed) {
@@ -227,6 +228,17 @@ int Run(const THostOptions& options) {
                     TWaveFileWriter::kMaxFrames / static_cast<double>(kMixRate) / 3600);
     } else {
       std::fprintf(stderr, "brisk-ide: %s\n", error.c_str());
+      rc = 1;
+    }
+  }
+  if (!options.Screenshot.empty()) {
+    // What a person would see now: everything painted, the caret where typing stopped.
+    Application->ProcessMessages();
+    std::string why;
+    if (SaveScreenPNG(0, options.Screenshot, &why)) {
+      std::printf("screenshot written: %s\n", fs::absolute(options.Screenshot).string().c_str());
+    } else {
+      std::fprintf(stderr, "brisk-ide: %s\n", why.c_str());
       rc = 1;
     }
   }

@@ -2,6 +2,7 @@
 #include "HostOptions.h"
 
 #include <cstdlib>
+#include <cstdio>
 
 const char* HostUsage() {
   return "usage: brisk-ide [options]\n"
@@ -25,6 +26,8 @@ const char* HostUsage() {
          "  --package FILE     also register FILE as a known package\n"
          "  --fast             type at once even when an audio device is playing\n"
          "  --tab-width N      the editor's tab stops every N columns, 1 to 32 (default 8)\n"
+         "  --screenshot FILE  write the desktop as a PNG at the end of the run\n"
+         "  --screen WxH       the desktop's size in pixels (default 1280x1024)\n"
          "  --help             show this text\n";
 }
 
@@ -95,6 +98,20 @@ bool ParseHostOptions(int argc, char** argv, THostOptions& o, std::string& error
         return false;
       }
       o.TabWidth = static_cast<int>(width);
+    } else if (arg == "--screenshot") {
+      if (!value(o.Screenshot)) return false;
+    } else if (arg == "--screen") {
+      std::string size;
+      if (!value(size)) return false;
+      int w = 0, h = 0;
+      char x = 0, extra = 0;
+      if (std::sscanf(size.c_str(), "%d%c%d%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X') || w < 320 || h < 240 ||
+          w > 8192 || h > 8192) {
+        error = "--screen needs a size such as 1024x768 (320x240 to 8192x8192)";
+        return false;
+      }
+      o.ScreenWidth = w;
+      o.ScreenHeight = h;
     } else {
       error = "unknown option " + arg;
       return false;

@@ -16,6 +16,8 @@ struct THostOptions {
   bool Fast = false;             // never pace the typing in real time
   int TabWidth = 8;              // the editor's tab stops
   std::vector<std::string> Packages;  // extra packages to register as known
+  std::string Screenshot;        // PNG of the desktop at the end; empty: none
+  int ScreenWidth = 1280, ScreenHeight = 1024;
   bool Help = false;
 };
 

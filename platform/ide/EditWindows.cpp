@@ -12,13 +12,57 @@ static const TPropInfo EditControlProps[] = {
 };
 
 IMPLEMENT_COMPONENT_CLASS_PROPS(TEditControl, TCustomControl, EditControlProps)
-IMPLEMENT_COMPONENT_CLASS(TXTabControl, TWinControl)
+IMPLEMENT_COMPONENT_CLASS(TXTabControl, TCustomControl)
 IMPLEMENT_COMPONENT_CLASS(TMessageViewForm, TWinControl)
-IMPLEMENT_COMPONENT_CLASS(TStatusbar, TWinControl)
+IMPLEMENT_COMPONENT_CLASS(TStatusbar, TCustomControl)
 IMPLEMENT_COMPONENT_CLASS(TEditWindow, TForm)
 
 TEditControl::TEditControl(TComponent* AOwner) : TCustomControl(AOwner), FBuffer(new TEditBuffer()) {
   TabStop = true;
+  FColor = clWindow;
+  FParentColor = false;
+  FCursor = crIBeam;
+  FFont->SetName("Courier New");
+  FFont->SetHeight(-13);
+}
+
+void TEditControl::CreateParams(TCreateParams& Params) {
+  TCustomControl::CreateParams(Params);
+  Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TEditControl::Paint() {
+  const TRect client = GetClientRect();
+  FCanvas->GetFont()->Assign(FFont);
+  FCanvas->GetBrush()->SetColor(FColor);
+  FCanvas->GetBrush()->SetStyle(bsSolid);
+  for (Integer row = 0; row * LineHeight < client.Bottom; ++row) {
+    const Integer y = FTopLine + row;
+    // The line as columns: each tab as the spaces up to its stop.
+    String text;
+    if (y <= GetLineCount()) {
+      const std::string_view line = FBuffer->GetLine(y);
+      for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != '\t') {
+          text += line[i];
+          continue;
+        }
+        const LongInt from = FBuffer->IndexToColumn(y, static_cast<LongInt>(i));
+        const LongInt to = FBuffer->IndexToColumn(y, static_cast<LongInt>(i) + 1);
+        text.append(static_cast<size_t>(std::max<LongInt>(to - from, 1)), ' ');
+      }
+    }
+    text = FLeftCol - 1 < static_cast<Integer>(text.size()) ? text.substr(static_cast<size_t>(FLeftCol - 1)) : String();
+    // Each line fills its own strip: the background is drawn with the text, never twice.
+    const TRect r{0, row * LineHeight, client.Right, (row + 1) * LineHeight};
+    FCanvas->TextRect(r, 0, r.Top, text);
+  }
+}
+
+void TEditControl::NotifyStatus() {
+  if (!FParent) return;
+  for (Integer i = 0; i < FParent->GetControlCount(); ++i)
+    if (auto* bar = As<TStatusbar>(FParent->GetControl(i))) bar->Invalidate();
 }
 
 void TEditControl::Destroy() {
@@ -60,9 +104,10 @@ void TEditControl::SetLeftCol(Integer v) {
   Invalidate();
 }
 
-Integer TEditControl::GetLinesInWindow() const { return FHeight / LineHeight; }
+// Whole lines and columns of the client area: a line cut off at the bottom does not count.
+Integer TEditControl::GetLinesInWindow() const { return GetClientRect().Height() / LineHeight; }
 
-Integer TEditControl::GetColsInWindow() const { return FWidth / CharWidth; }
+Integer TEditControl::GetColsInWindow() const { return GetClientRect().Width() / CharWidth; }
 
 TPoint TEditControl::GetCaretPoint() const {
   return Point((FCaretX - FLeftCol) * CharWidth, (FCaretY - FTopLine) * LineHeight);
@@ -217,6 +262,7 @@ void TEditControl::Dispatch(TMessage& Message) {
       }
       ScrollToCaret();
       Invalidate();
+      NotifyStatus();
       return;
     }
     case WM_CHAR: {
@@ -230,6 +276,7 @@ void TEditControl::Dispatch(TMessage& Message) {
       else
         return;
       Invalidate();
+      NotifyStatus();
       return;
     }
     // Tab and Enter are the editor's own, never the form's dialog keys.
@@ -241,14 +288,45 @@ void TEditControl::Dispatch(TMessage& Message) {
       TCustomControl::Dispatch(Message);
       CreateCaret(GetHandle(), 2, LineHeight);
       UpdateCaret();
+      ShowCaret(GetHandle());
       return;
     case WM_KILLFOCUS:
       TCustomControl::Dispatch(Message);
       DestroyCaret();
       return;
+    case WM_ERASEBKGND:
+      Message.Result = 1;  // every line paints its own background
+      return;
     default:
       TCustomControl::Dispatch(Message);
   }
+}
+
+void TXTabControl::Paint() {
+  const TRect client = GetClientRect();
+  FCanvas->GetBrush()->SetColor(FColor);
+  FCanvas->FillRect(client);
+  const String caption = GetParent() ? GetParent()->GetCaption() : String();
+  FCanvas->GetFont()->Assign(FFont);
+  TRect tab{2, 2, 2 + FCanvas->TextWidth(caption) + 12, client.Bottom};
+  DrawEdge(FCanvas->GetHandle(), &tab, EDGE_RAISED, BF_LEFT | BF_TOP | BF_RIGHT | BF_SOFT);
+  FCanvas->GetBrush()->SetStyle(bsClear);
+  FCanvas->TextOut(tab.Left + 6, tab.Top + (tab.Height() - FCanvas->TextHeight(caption)) / 2, caption);
+}
+
+void TStatusbar::Paint() {
+  const TRect client = GetClientRect();
+  FCanvas->GetBrush()->SetColor(FColor);
+  FCanvas->FillRect(client);
+  TRect panel{0, 2, 100, client.Bottom};
+  DrawEdge(FCanvas->GetHandle(), &panel, BDR_SUNKENOUTER, BF_RECT);
+  auto* window = As<TEditWindow>(GetParent());
+  TEditControl* editor = window ? window->GetEditControl() : nullptr;
+  if (!editor) return;
+  FCanvas->GetFont()->Assign(FFont);
+  FCanvas->GetBrush()->SetStyle(bsClear);
+  const String where = Format("%d: %d", editor->GetCaretY(), editor->GetCaretX());
+  DrawTextA(FCanvas->GetHandle(), where.c_str(), -1, &panel, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 TEditControl* TEditWindow::GetEditControl() const {
@@ -261,15 +339,17 @@ TEditControl* TEditWindow::GetEditControl() const {
 TEditWindow* CreateEditWindow(TComponent* owner, const TEditWindowLayout& layout) {
   auto* form = new TEditWindow(owner);
   form->SetCaption(layout.Caption);
-  form->SetBounds(40, 40, 640, 480);
-  auto place = [&](TWinControl* c, Integer top, Integer height) {
-    c->SetBounds(0, top, 640, height);
+  form->SetBounds(40, 130, 640, 480);
+  // Laid out in the client area of the sizeable frame (8 by 27 pixels of frame and caption).
+  const Integer width = 640 - 8, height = 480 - 27;
+  auto place = [&](TWinControl* c, Integer top, Integer h) {
+    c->SetBounds(0, top, width, h);
     c->SetParent(form);
   };
   if (layout.TabControl) place(new TXTabControl(form), 0, 24);
-  for (int i = 0; i < layout.EditControls; ++i) place(new TEditControl(form), 24, 376);
-  if (layout.MessageView) place(new TMessageViewForm(form), 400, 56);
-  if (layout.StatusBar) place(new TStatusbar(form), 456, 24);
+  for (int i = 0; i < layout.EditControls; ++i) place(new TEditControl(form), 24, height - 24 - 56 - 20);
+  if (layout.MessageView) place(new TMessageViewForm(form), height - 56 - 20, 56);
+  if (layout.StatusBar) place(new TStatusbar(form), height - 20, 20);
   if (!layout.LocalMenuName.empty()) (new TPopupMenu(form))->SetName(layout.LocalMenuName);
   if (!layout.MsgViewMenuName.empty()) (new TPopupMenu(form))->SetName(layout.MsgViewMenuName);
   if (TEditControl* e = form->GetEditControl()) form->SetActiveControl(e);

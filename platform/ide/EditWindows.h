@@ -10,7 +10,7 @@
 // messages the way an editor does, each key one undo step, Ctrl+Z taking the last step back;
 // keeps the cursor in view; shows the system caret at the cursor while it has the focus; and
 // publishes its line figures. The cursor's column is an editor column (tabs expanded) and may
-// stand past the end of its line.
+// stand past the end of its line. It paints its lines in Courier New, 8 by 16 pixel cells.
 class TEditControl : public TCustomControl {
   DECLARE_CLASS(TEditControl, TCustomControl)
  public:
@@ -52,7 +52,14 @@ class TEditControl : public TCustomControl {
 
   void Dispatch(TMessage& Message) override;
 
+ protected:
+  // The visible lines, tabs expanded, in the editor's fixed-pitch font on the window colour.
+  void Paint() override;
+  void CreateParams(TCreateParams& Params) override;
+
  private:
+  // The status bar shows where the cursor is.
+  void NotifyStatus();
   void KeyEdit(LongInt Offset, LongInt Count, const String& Text, LongInt CaretOffset);
   // The cursor's character index, not past its line's end, and its buffer offset.
   LongInt CaretIndex() const;
@@ -71,10 +78,14 @@ class TEditControl : public TCustomControl {
   Integer FKeysHandled = 0;
 };
 
-class TXTabControl : public TWinControl {
-  DECLARE_CLASS(TXTabControl, TWinControl)
+// The editor's tabs: one raised tab naming the open unit (the form's caption).
+class TXTabControl : public TCustomControl {
+  DECLARE_CLASS(TXTabControl, TCustomControl)
  public:
-  explicit TXTabControl(TComponent* AOwner) : TWinControl(AOwner) {}
+  explicit TXTabControl(TComponent* AOwner) : TCustomControl(AOwner) {}
+
+ protected:
+  void Paint() override;
 };
 
 class TMessageViewForm : public TWinControl {
@@ -83,10 +94,14 @@ class TMessageViewForm : public TWinControl {
   explicit TMessageViewForm(TComponent* AOwner) : TWinControl(AOwner) {}
 };
 
-class TStatusbar : public TWinControl {
-  DECLARE_CLASS(TStatusbar, TWinControl)
+// The status bar: a sunken panel with the cursor's line and column.
+class TStatusbar : public TCustomControl {
+  DECLARE_CLASS(TStatusbar, TCustomControl)
  public:
-  explicit TStatusbar(TComponent* AOwner) : TWinControl(AOwner) {}
+  explicit TStatusbar(TComponent* AOwner) : TCustomControl(AOwner) {}
+
+ protected:
+  void Paint() override;
 };
 
 class TEditWindow : public TForm {

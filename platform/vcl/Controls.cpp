@@ -6,6 +6,7 @@
 
 #include "Forms.h"
 #include "Reader.h"
+#include "platform/win/Region.h"
 
 static const TIdentMapEntry CursorIdents[] = {
     {crDefault, "crDefault"},   {crNone, "crNone"},         {crArrow, "crArrow"},       {crCross, "crCross"},
@@ -38,7 +39,63 @@ std::unordered_map<HWND, TWinControl*>& ControlsByHandle() {
   static std::unordered_map<HWND, TWinControl*> map;
   return map;
 }
+TControl* gCaptureControl = nullptr;
+TControl* gMouseControl = nullptr;
+
+Integer XOf(const TMessage& m) { return static_cast<int16_t>(m.LParam & 0xFFFF); }
+Integer YOf(const TMessage& m) { return static_cast<int16_t>((m.LParam >> 16) & 0xFFFF); }
+LPARAM PointParam(Integer x, Integer y) { return static_cast<LPARAM>((static_cast<uint32_t>(y & 0xFFFF) << 16) | (x & 0xFFFF)); }
+bool IsMouseMessage(UINT msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST; }
 }  // namespace
+
+HCURSOR CursorHandle(TCursor cursor) {
+  switch (cursor) {
+    case crIBeam: return IDC_IBEAM;
+    case crCross: return IDC_CROSS;
+    case crSizeNESW: return IDC_SIZENESW;
+    case crSizeNS: case crVSplit: return IDC_SIZENS;
+    case crSizeNWSE: return IDC_SIZENWSE;
+    case crSizeWE: case crHSplit: return IDC_SIZEWE;
+    case crSize: return IDC_SIZEALL;
+    case crNoDrop: return IDC_NO;
+    case crHandPoint: return IDC_HAND;
+    case crNone: return 0;
+    default: return IDC_ARROW;
+  }
+}
+
+TControl* GetCaptureControl() {
+  // The remembered control counts only while its parent's window (or its own) holds the capture.
+  HWND capture = ::GetCapture();
+  if (!capture) return nullptr;
+  if (gCaptureControl && gCaptureControl->GetParent() && gCaptureControl->GetParent()->HandleAllocated() &&
+      gCaptureControl->GetParent()->GetHandle() == capture)
+    return gCaptureControl;
+  return FindControl(capture);
+}
+
+void SetCaptureControl(TControl* control) {
+  ReleaseCapture();
+  gCaptureControl = nullptr;
+  if (!control) return;
+  if (auto* wc = As<TWinControl>(control)) {
+    ::SetCapture(wc->GetHandle());
+    return;
+  }
+  if (!control->GetParent()) return;
+  gCaptureControl = control;
+  ::SetCapture(control->GetParent()->GetHandle());
+}
+
+TControl* GetMouseControl() { return gMouseControl; }
+
+void SetMouseControl(TControl* control) {
+  if (control == gMouseControl) return;
+  TControl* old = gMouseControl;
+  gMouseControl = control;
+  if (old) old->Perform(CM_MOUSELEAVE, 0, 0);
+  if (control && gMouseControl == control) control->Perform(CM_MOUSEENTER, 0, 0);
+}
 
 TWinControl* FindControl(HWND handle) {
   auto it = ControlsByHandle().find(handle);
@@ -71,14 +128,65 @@ TCustomForm* GetParentForm(TControl* control) {
 
 // ---- TControl ------------------------------------------------------------------------------
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(new TFont()) {
   WindowProc = MethodOf<&TControl::WndProc>(this);
+  FFont->OnChange = MethodOf<&TControl::FontChanged>(this);
 }
 
 void TControl::Destroy() {
   if (Application) Application->ControlDestroyed(this);
+  if (gCaptureControl == this) SetCaptureControl(nullptr);
+  if (gMouseControl == this) gMouseControl = nullptr;
   SetParent(nullptr);
+  FreeAndNil(FFont);
   inherited::Destroy();
+}
+
+void TControl::SetColor(TColor c) {
+  FParentColor = false;
+  if (FColor == c) return;
+  FColor = c;
+  Perform(CM_COLORCHANGED, 0, 0);
+  Invalidate();
+}
+
+void TControl::SetParentColor(bool v) {
+  FParentColor = v;
+  if (v) ParentColorChanged();
+}
+
+void TControl::ParentColorChanged() {
+  if (FParentColor && FParent && FColor != FParent->GetColor()) {
+    FColor = FParent->GetColor();
+    Invalidate();
+  }
+}
+
+void TControl::SetParentFont(bool v) {
+  FParentFont = v;
+  if (v) ParentFontChanged();
+}
+
+void TControl::ParentFontChanged() {
+  if (!FParentFont || !FParent) return;
+  FFont->Assign(FParent->GetFont());
+  FParentFont = true;  // taking the parent's font is not a font of its own
+}
+
+// A font of its own ends ParentFont; children that follow this control's font take it over.
+void TControl::FontChanged(TObject*) {
+  FParentFont = false;
+  Perform(CM_FONTCHANGED, 0, 0);
+  if (auto* wc = As<TWinControl>(this))
+    for (Integer i = 0; i < wc->GetControlCount(); ++i) wc->GetControl(i)->ParentFontChanged();
+  Invalidate();
+}
+
+bool TControl::GetMouseCapture() const { return GetCaptureControl() == this; }
+
+void TControl::SetMouseCapture(bool v) {
+  if (GetMouseCapture() == v) return;
+  SetCaptureControl(v ? this : nullptr);
 }
 
 void TControl::SetParent(TWinControl* AParent) {
@@ -100,21 +208,25 @@ void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AH
 
 void TControl::SetVisible(bool v) {
   if (FVisible == v) return;
+  // Invalidate while still visible, so the place it leaves is painted again.
+  if (!v) Invalidate();
   FVisible = v;
   Perform(CM_VISIBLECHANGED, v ? 1 : 0, 0);
-  if (FParent) FParent->Invalidate();
+  if (v) Invalidate();
 }
 
 void TControl::SetEnabled(bool v) {
   if (FEnabled == v) return;
   FEnabled = v;
   Perform(CM_ENABLEDCHANGED, 0, 0);
+  Invalidate();
 }
 
 void TControl::SetText(const String& s) {
   if (FText == s) return;
   FText = s;
   Perform(CM_TEXTCHANGED, 0, 0);
+  Invalidate();
 }
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
@@ -130,25 +242,50 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 void TControl::WndProc(TMessage& Message) { Dispatch(Message); }
 
 void TControl::Dispatch(TMessage& Message) {
+  if (IsMouseMessage(Message.Msg)) {
+    MouseMessage(Message);
+    return;
+  }
+  DefaultHandler(Message);
+}
+
+void TControl::MouseMessage(TMessage& Message) {
+  const TShiftState shift = KeysToShiftState(static_cast<WORD>(Message.WParam));
+  const Integer x = XOf(Message), y = YOf(Message);
+  ::SetCursor(CursorHandle(FCursor));
   switch (Message.Msg) {
+    case WM_MOUSEMOVE:
+      MouseMove(shift, x, y);
+      return;
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
+      if (Message.Msg == WM_LBUTTONDBLCLK && FControlStyle.Contains(csDoubleClicks)) DblClick();
+      MouseDown(mbLeft, Message.Msg == WM_LBUTTONDBLCLK ? shift + TShiftState{ssDouble} : shift, x, y);
+      return;
     case WM_RBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MOUSEMOVE: {
-      TShiftState shift = KeysToShiftState(static_cast<WORD>(Message.WParam));
-      Integer x = static_cast<int16_t>(Message.LParam & 0xFFFF), y = static_cast<int16_t>((Message.LParam >> 16) & 0xFFFF);
-      TMouseButton btn = (Message.Msg == WM_RBUTTONDOWN || Message.Msg == WM_RBUTTONUP) ? mbRight : mbLeft;
-      if (Message.Msg == WM_MOUSEMOVE) {
-        if (OnMouseMove) OnMouseMove(this, shift, x, y);
-      } else if (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN) {
-        if (OnMouseDown) OnMouseDown(this, btn, shift, x, y);
-      } else {
-        if (OnMouseUp) OnMouseUp(this, btn, shift, x, y);
-        if (Message.Msg == WM_LBUTTONUP && PtInRect(GetClientRect(), {x, y})) Click();
-      }
+    case WM_RBUTTONDBLCLK:
+      MouseDown(mbRight, shift, x, y);
+      return;
+    case WM_MBUTTONDOWN:
+      MouseDown(mbMiddle, shift, x, y);
+      return;
+    case WM_LBUTTONUP: {
+      const bool captured = GetMouseCapture();
+      if (captured) SetMouseCapture(false);
+      // A click is a release inside the control (of a press it captured, when it captures).
+      if (FControlStyle.Contains(csClickEvents) && PtInRect(GetClientRect(), {x, y}) &&
+          (captured || !FControlStyle.Contains(csCaptureMouse) || ::GetCapture() == 0))
+        Click();
+      MouseUp(mbLeft, shift, x, y);
       return;
     }
+    case WM_RBUTTONUP:
+      MouseUp(mbRight, shift, x, y);
+      return;
+    case WM_MBUTTONUP:
+      MouseUp(mbMiddle, shift, x, y);
+      return;
     default:
       DefaultHandler(Message);
   }
@@ -156,12 +293,38 @@ void TControl::Dispatch(TMessage& Message) {
 
 void TControl::DefaultHandler(TMessage&) {}
 
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+}
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+}
+void TControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+}
+
+// A graphic control's area on its parent, background erased unless it paints all of it.
 void TControl::Invalidate() {
-  if (FParent && FVisible) FParent->Invalidate();
+  if (!FParent || !FVisible || !FParent->HandleAllocated()) return;
+  TRect r = GetBoundsRect();
+  InvalidateRect(FParent->GetHandle(), &r, !FControlStyle.Contains(csOpaque));
+}
+
+void TControl::Update() {
+  if (FParent) FParent->Update();
+}
+
+void TControl::Repaint() {
+  Invalidate();
+  Update();
 }
 
 void TControl::Click() {
   if (OnClick) OnClick(this);
+}
+
+void TControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
 }
 
 TPoint TControl::GetClientOrigin() const {
@@ -193,9 +356,10 @@ TPoint TControl::ScreenToClient(TPoint p) const {
 
 // ---- TWinControl ---------------------------------------------------------------------------
 
-TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), FBrush(new TBrush()) {
   FObjectInstance = MakeObjectInstance(MethodOf<&TWinControl::MainWndProc>(this));
   FDefWndProc = DefWindowProcValue();
+  FBrush->SetColor(FColor);
 }
 
 // Window first (its children's windows go with it), then the child controls whatever their
@@ -217,10 +381,34 @@ void TWinControl::Destroy() {
   }
   FreeObjectInstance(FObjectInstance);
   FObjectInstance = nullptr;
+  FreeAndNil(FBrush);
   inherited::Destroy();
 }
 
 TWinControl::~TWinControl() { FreeObjectInstance(FObjectInstance); }
+
+TControl* TWinControl::ControlAtPos(TPoint p, bool AllowDisabled) const {
+  // The last graphic child is on top.
+  for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+    TControl* c = *it;
+    if (c->GetVisible() && (AllowDisabled || c->GetEnabled()) && PtInRect(c->GetBoundsRect(), p)) return c;
+  }
+  return nullptr;
+}
+
+bool TWinControl::IsControlMouseMsg(TMessage& Message) {
+  TControl* target = nullptr;
+  if (FHandle && ::GetCapture() == FHandle) {
+    if (gCaptureControl && gCaptureControl->GetParent() == this) target = gCaptureControl;
+  } else {
+    target = ControlAtPos({XOf(Message), YOf(Message)}, false);
+  }
+  if (!target) return false;
+  if (Message.Msg == WM_MOUSEMOVE) SetMouseControl(target);
+  Message.Result = target->Perform(Message.Msg, static_cast<WPARAM>(Message.WParam),
+                                   PointParam(XOf(Message) - target->GetLeft(), YOf(Message) - target->GetTop()));
+  return true;
+}
 
 TControl* TWinControl::GetControl(Integer index) const {
   if (index < 0 || index >= GetControlCount()) TList::Error("List index out of bounds (%d)", index);
@@ -248,6 +436,8 @@ void TWinControl::InsertControl(TControl* c) {
   else
     FControls.push_back(c);
   c->FParent = this;
+  c->ParentFontChanged();
+  c->ParentColorChanged();
   if (auto* wc = As<TWinControl>(c)) {
     // A windowed child gets its window as soon as the parent has one.
     if (HandleAllocated() && !Destroying()) wc->HandleNeeded();
@@ -261,9 +451,11 @@ void TWinControl::RemoveControl(TControl* c) {
     if (wc->HandleAllocated()) wc->DestroyHandle();
     FWinControls.erase(std::remove(FWinControls.begin(), FWinControls.end(), wc), FWinControls.end());
   } else {
+    c->Invalidate();
     FControls.erase(std::remove(FControls.begin(), FControls.end(), c), FControls.end());
-    if (HandleAllocated()) Invalidate();
   }
+  if (gCaptureControl == c) SetCaptureControl(nullptr);
+  if (gMouseControl == c) gMouseControl = nullptr;
   c->FParent = nullptr;
 }
 
@@ -354,6 +546,15 @@ void TWinControl::SetText(const String& s) {
   TControl::SetText(s);
 }
 
+TRect TWinControl::GetClientRect() const {
+  TRect r{0, 0, FWidth, FHeight};
+  if (FHandle) ::GetClientRect(FHandle, &r);
+  return r;
+}
+
+void TWinControl::SetClientWidth(Integer v) { SetBounds(FLeft, FTop, FWidth - GetClientRect().Right + v, FHeight); }
+void TWinControl::SetClientHeight(Integer v) { SetBounds(FLeft, FTop, FWidth, FHeight - GetClientRect().Bottom + v); }
+
 TPoint TWinControl::GetClientOrigin() const {
   TPoint p{0, 0};
   ::ClientToScreen(const_cast<TWinControl*>(this)->GetHandle(), &p);
@@ -366,6 +567,37 @@ void TWinControl::Invalidate() {
 
 void TWinControl::Update() {
   if (FHandle) UpdateWindow(FHandle);
+}
+
+void TWinControl::Repaint() {
+  Invalidate();
+  Update();
+}
+
+void TWinControl::PaintHandler(HDC dc) {
+  PaintWindow(dc);
+  PaintControls(dc, nullptr);
+}
+
+void TWinControl::PaintWindow(HDC) {}
+
+// Each graphic child paints through the same context, moved to its place and clipped to it.
+void TWinControl::PaintControls(HDC dc, TControl* First) {
+  auto it = First ? std::find(FControls.begin(), FControls.end(), First) : FControls.begin();
+  TRect clip;
+  GetClipBox(dc, &clip);
+  for (; it != FControls.end(); ++it) {
+    TControl* c = *it;
+    TRect bounds = c->GetBoundsRect();
+    if (!c->GetVisible() || IsRectEmpty(IntersectRects(bounds, clip))) continue;
+    int saved = SaveDC(dc);
+    TPoint org;
+    GetViewportOrgEx(dc, &org);
+    SetViewportOrgEx(dc, org.X + bounds.Left, org.Y + bounds.Top, nullptr);
+    IntersectClipRect(dc, 0, 0, bounds.Width(), bounds.Height());
+    c->Perform(WM_PAINT, dc, 0);
+    RestoreDC(dc, saved);
+  }
 }
 
 void TWinControl::SetFocus() {
@@ -394,9 +626,17 @@ void TWinControl::MainWndProc(TMessage& Message) {
   } catch (...) {
     if (Application) Application->HandleException(this);
   }
+  // Canvases give their contexts back after each message.
+  FreeDeviceContexts();
 }
 
-void TWinControl::WndProc(TMessage& Message) { TControl::WndProc(Message); }
+void TWinControl::WndProc(TMessage& Message) {
+  if (IsMouseMessage(Message.Msg)) {
+    if (IsControlMouseMsg(Message)) return;
+    if (Message.Msg == WM_MOUSEMOVE) SetMouseControl(this);
+  }
+  TControl::WndProc(Message);
+}
 
 void TWinControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
@@ -442,28 +682,38 @@ void TWinControl::Dispatch(TMessage& Message) {
       DoExit();
       DefaultHandler(Message);
       return;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MOUSEMOVE: {
-      TShiftState shift = KeysToShiftState(static_cast<WORD>(Message.WParam));
-      Integer x = static_cast<int16_t>(Message.LParam & 0xFFFF), y = static_cast<int16_t>((Message.LParam >> 16) & 0xFFFF);
-      TMouseButton btn = (Message.Msg == WM_RBUTTONDOWN || Message.Msg == WM_RBUTTONUP) ? mbRight : mbLeft;
-      if (Message.Msg == WM_MOUSEMOVE)
-        MouseMove(shift, x, y);
-      else if (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN)
-        MouseDown(btn, shift, x, y);
-      else {
-        MouseUp(btn, shift, x, y);
-        if (Message.Msg == WM_LBUTTONUP && PtInRect(GetClientRect(), {x, y})) Click();
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(FHandle, &ps);
+      try {
+        PaintHandler(dc);
+      } catch (...) {
+        EndPaint(FHandle, &ps);
+        throw;
       }
+      EndPaint(FHandle, &ps);
       return;
     }
-    case WM_SIZE:
-      FWidth = Message.LParam & 0xFFFF;
-      FHeight = (Message.LParam >> 16) & 0xFFFF;
+    case WM_ERASEBKGND: {
+      TRect r = GetClientRect();
+      FBrush->SetColor(FColor);
+      ::FillRect(static_cast<HDC>(Message.WParam), &r, FBrush->GetHandle());
+      Message.Result = 1;
+      return;
+    }
+    case WM_SIZE: {
+      // WM_SIZE carries the client size; the control's size is the window's.
+      TRect r;
+      ::GetWindowRect(FHandle, &r);
+      FWidth = r.Width();
+      FHeight = r.Height();
       DefaultHandler(Message);
+      return;
+    }
+    case CM_COLORCHANGED:
+      FBrush->SetColor(FColor);
+      for (TControl* c : FControls) c->ParentColorChanged();
+      for (TWinControl* c : FWinControls) c->ParentColorChanged();
       return;
     default:
       TControl::Dispatch(Message);
@@ -510,15 +760,6 @@ void TWinControl::DoEnter() {
 void TWinControl::DoExit() {
   if (OnExit) OnExit(this);
 }
-void TWinControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
-}
-void TWinControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
-}
-void TWinControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
-  if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
-}
 
 // ---- TCustomControl ------------------------------------------------------------------------
 
@@ -532,21 +773,40 @@ void TCustomControl::Destroy() {
   inherited::Destroy();
 }
 
-void TCustomControl::Dispatch(TMessage& Message) {
-  if (Message.Msg != WM_PAINT) {
-    TWinControl::Dispatch(Message);
-    return;
-  }
-  HDC dc = GetDC(FHandle);
+void TCustomControl::PaintWindow(HDC dc) {
   FCanvas->SetHandle(dc);
   try {
     Paint();
   } catch (...) {
     FCanvas->SetHandle(0);
-    ReleaseDC(FHandle, dc);
     throw;
   }
   FCanvas->SetHandle(0);
-  ReleaseDC(FHandle, dc);
-  ValidateRect(FHandle, nullptr);
+}
+
+// ---- TGraphicControl -----------------------------------------------------------------------
+
+TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) {
+  FCanvas = new TControlCanvas();
+  FCanvas->SetControl(this);
+}
+
+void TGraphicControl::Destroy() {
+  FreeAndNil(FCanvas);
+  inherited::Destroy();
+}
+
+void TGraphicControl::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_PAINT && Message.WParam != 0) {
+    FCanvas->SetHandle(static_cast<HDC>(Message.WParam));
+    try {
+      Paint();
+    } catch (...) {
+      FCanvas->SetHandle(0);
+      throw;
+    }
+    FCanvas->SetHandle(0);
+    return;
+  }
+  TControl::Dispatch(Message);
 }

@@ -23,9 +23,19 @@ constexpr TModalResult mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 using TCursor = int16_t;
-constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crHandPoint = -21;
+constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSize = -22;
+constexpr TCursor crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crHSplit = -14, crVSplit = -15;
+constexpr TCursor crDrag = -12, crNoDrop = -13, crHandPoint = -21;
+// The window system's cursor for a control cursor (crDefault is the arrow).
+HCURSOR CursorHandle(TCursor cursor);
 // The cursor names form files use for cursor properties (crHandPoint).
 extern const TTypeInfo TCursor_TypeInfo;
+
+enum TControlStyleItem : uint8_t {
+  csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption, csOpaque,
+  csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable, csNoStdEvents
+};
+using TControlStyle = TSet<TControlStyleItem, 16>;
 
 using TKeyEvent = TMethod<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = TMethod<void(TObject* Sender, char& Key)>;
@@ -70,6 +80,20 @@ class TControl : public TComponent {
   void SetHint(const String& s) { FHint = s; }
   TCursor GetCursor() const { return FCursor; }
   void SetCursor(TCursor c) { FCursor = c; }
+  TControlStyle GetControlStyle() const { return FControlStyle; }
+  void SetControlStyle(TControlStyle s) { FControlStyle = s; }
+  // The background colour; ParentColor takes the parent's.
+  TColor GetColor() const { return FColor; }
+  void SetColor(TColor c);
+  bool GetParentColor() const { return FParentColor; }
+  void SetParentColor(bool v);
+  // The font; ParentFont (the default) keeps it equal to the parent's.
+  TFont* GetFont() const { return FFont; }
+  void SetFont(const TFont* font) { FFont->Assign(font); }
+  bool GetParentFont() const { return FParentFont; }
+  void SetParentFont(bool v);
+  bool GetMouseCapture() const;
+  void SetMouseCapture(bool v);
 
   // The window procedure of the control's messages: WndProc unless someone replaced it.
   TWndMethod WindowProc;
@@ -80,12 +104,17 @@ class TControl : public TComponent {
   virtual void DefaultHandler(TMessage& Message);
 
   virtual void Invalidate();
+  virtual void Update();
+  virtual void Repaint();
+  void Refresh() { Repaint(); }
   virtual void Click();
+  virtual void DblClick();
   TPoint ClientToScreen(TPoint p) const;
   TPoint ScreenToClient(TPoint p) const;
   virtual TPoint GetClientOrigin() const;
 
   TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
@@ -97,8 +126,23 @@ class TControl : public TComponent {
   void SetParentComponent(TComponent* Value) override;
 
  protected:
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
+  // Mouse messages: capture on a button press (csCaptureMouse), the events, Click on release
+  // inside (csClickEvents), DblClick (csDoubleClicks).
+  void MouseMessage(TMessage& Message);
+  virtual void FontChanged(TObject* Sender);
+  void ParentFontChanged();
+  void ParentColorChanged();
+
   TWinControl* FParent = nullptr;
   Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+  TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  TColor FColor = clBtnFace;
+  bool FParentColor = true;
+  TFont* FFont;
+  bool FParentFont = true;
   TAlign FAlign = alNone;
   bool FVisible = true;
   bool FEnabled = true;
@@ -133,9 +177,18 @@ class TWinControl : public TControl {
   void SetVisible(bool v) override;
   void SetText(const String& s) override;
   TPoint GetClientOrigin() const override;
+  // The window's client area when it has one.
+  TRect GetClientRect() const override;
+  Integer GetClientWidth() const { return GetClientRect().Width(); }
+  Integer GetClientHeight() const { return GetClientRect().Height(); }
+  void SetClientWidth(Integer v);
+  void SetClientHeight(Integer v);
   void Invalidate() override;
-  void Update();
-  void Repaint() { Invalidate(); Update(); }
+  void Update() override;
+  void Repaint() override;
+  // The topmost visible graphic child under a client point (enabled ones only unless asked).
+  TControl* ControlAtPos(TPoint p, bool AllowDisabled) const;
+  TBrush* GetBrush() const { return FBrush; }
 
   virtual void SetFocus();
   bool Focused() const;
@@ -179,9 +232,12 @@ class TWinControl : public TControl {
   virtual void KeyPress(char& Key);
   virtual void DoEnter();
   virtual void DoExit();
-  virtual void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
-  virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
-  virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
+  // Painting: the window's own picture, then its graphic children on top, bottom first.
+  void PaintHandler(HDC dc);
+  virtual void PaintWindow(HDC dc);
+  void PaintControls(HDC dc, TControl* First);
+  // Mouse messages for a graphic child (the capture control, or the one under the point).
+  bool IsControlMouseMsg(TMessage& Message);
 
   // A descendant's constructor that raised never reaches Destroy(): the window-procedure
   // instance is released here then.
@@ -192,6 +248,7 @@ class TWinControl : public TControl {
   WNDPROC FDefWndProc = nullptr;
   std::vector<TControl*> FControls;     // graphic children
   std::vector<TWinControl*> FWinControls;  // windowed children
+  TBrush* FBrush;  // the background, in Color
 };
 
 // A windowed control that paints itself on its canvas.
@@ -201,6 +258,22 @@ class TCustomControl : public TWinControl {
   explicit TCustomControl(TComponent* AOwner);
   void Destroy() override;
   TCanvas* GetCanvas() const { return FCanvas; }
+
+ protected:
+  // Draws on Canvas, which holds the paint context meanwhile.
+  virtual void Paint() {}
+  void PaintWindow(HDC dc) override;
+  TControlCanvas* FCanvas = nullptr;
+};
+
+// A control without a window of its own, drawn on its parent: its parent's paint context,
+// moved to the control's place and clipped to it, arrives with WM_PAINT.
+class TGraphicControl : public TControl {
+  DECLARE_CLASS(TGraphicControl, TControl)
+ public:
+  explicit TGraphicControl(TComponent* AOwner);
+  void Destroy() override;
+  TCanvas* GetCanvas() const { return FCanvas; }
   void Dispatch(TMessage& Message) override;
 
  protected:
@@ -208,12 +281,14 @@ class TCustomControl : public TWinControl {
   TControlCanvas* FCanvas = nullptr;
 };
 
-// A control without a window of its own, drawn on its parent.
-class TGraphicControl : public TControl {
-  DECLARE_CLASS(TGraphicControl, TControl)
- public:
-  explicit TGraphicControl(TComponent* AOwner) : TControl(AOwner) {}
-};
+// The control holding the mouse capture (a graphic control through its parent's window).
+TControl* GetCaptureControl();
+void SetCaptureControl(TControl* control);
+// The control the mouse was last over; CM_MOUSELEAVE and CM_MOUSEENTER mark each change.
+TControl* GetMouseControl();
+void SetMouseControl(TControl* control);
+// Gives back every control canvas's context, as the class library does after each message.
+void FreeDeviceContexts();
 
 TCustomForm* GetParentForm(TControl* control);
 // The control whose window this is, or null.

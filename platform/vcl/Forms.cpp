@@ -60,6 +60,8 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
   FVisible = false;
   FWidth = 320;
   FHeight = 240;
+  FParentColor = false;
+  FParentFont = false;
   if (Screen) Screen->AddForm(this);
 }
 
@@ -157,8 +159,40 @@ const TClassRegistration kFormClasses{TForm::StaticClass()};
 
 void TCustomForm::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
-  Params.Style = WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN | (FVisible ? WS_VISIBLE : 0);
+  static const struct {
+    DWORD Style, ExStyle;
+  } kBorders[] = {
+      {WS_POPUP, 0},                                                  // bsNone
+      {WS_CAPTION, 0},                                                // bsSingle
+      {WS_CAPTION | WS_THICKFRAME, 0},                                // bsSizeable
+      {WS_POPUP | WS_CAPTION, WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE},  // bsDialog
+      {WS_CAPTION, WS_EX_TOOLWINDOW},                                 // bsToolWindow
+      {WS_CAPTION | WS_THICKFRAME, WS_EX_TOOLWINDOW},                 // bsSizeToolWin
+  };
+  Params.Style = kBorders[FBorderStyle].Style | WS_CLIPCHILDREN | (FVisible ? WS_VISIBLE : 0);
+  Params.ExStyle = kBorders[FBorderStyle].ExStyle;
   Params.WndParent = Application ? Application->GetHandle() : 0;
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle v) {
+  if (FBorderStyle == v) return;
+  FBorderStyle = v;
+  RecreateWnd();
+}
+
+void TCustomForm::SetMenu(TMainMenu* m) {
+  FMenu = m;
+  if (m) m->FreeNotification(this);
+  MenuChanged();
+}
+
+void TCustomForm::MenuChanged() {
+  if (!FHandle) return;
+  std::vector<std::string> captions;
+  if (FMenu)
+    for (Integer i = 0; i < FMenu->GetItems()->GetCount(); ++i)
+      if (FMenu->GetItems()->GetItem(i)->GetVisible()) captions.push_back(FMenu->GetItems()->GetItem(i)->GetCaption());
+  SetMenuBar(FHandle, captions);
 }
 
 void TCustomForm::SetVisible(bool v) {
@@ -170,6 +204,7 @@ void TCustomForm::SetVisible(bool v) {
   if (FVisible == v) return;
   if (v) {
     HandleNeeded();
+    MenuChanged();
     FVisible = true;
     ShowWindow(FHandle, SW_SHOW);
     if (OnShow) OnShow(this);
@@ -227,7 +262,10 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   TWinControl::Notification(AComponent, Operation);
   if (Operation == opRemove) {
     if (AComponent == FActiveControl) FActiveControl = nullptr;
-    if (AComponent == FMenu) FMenu = nullptr;
+    if (AComponent == FMenu) {
+      FMenu = nullptr;
+      MenuChanged();
+    }
   }
 }
 

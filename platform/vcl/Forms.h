@@ -6,6 +6,8 @@
 
 class TMainMenu;
 
+enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = TMethod<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = TMethod<void(TObject* Sender, bool& CanClose)>;
@@ -30,7 +32,11 @@ class TCustomForm : public TWinControl {
   // Called when a control of this form gets the focus.
   void SetFocusedControl(TWinControl* c);
   TMainMenu* GetMenu() const { return FMenu; }
-  void SetMenu(TMainMenu* m) { FMenu = m; }
+  // The menu's top items become the window's menu bar.
+  void SetMenu(TMainMenu* m);
+  void MenuChanged();
+  TFormBorderStyle GetBorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle v);
   bool GetModal() const { return FModal; }
 
   // The client area's size; while the form is read from its stream the values wait for
@@ -87,6 +93,7 @@ class TCustomForm : public TWinControl {
   bool FModal = false;
   TWinControl* FActiveControl = nullptr;
   TMainMenu* FMenu = nullptr;
+  TFormBorderStyle FBorderStyle = bsSizeable;
   bool FOldCreateOrder = false;
   Integer FPixelsPerInch = 96;
   Integer FTextHeight = 13;

@@ -7,10 +7,8 @@
 enum TTextLayout : uint8_t { tlTop, tlCenter, tlBottom };
 DECLARE_ENUM_INFO(TTextLayout)
 
-// The size Text takes in Font. Canvases do not measure real fonts yet, so this uses one
-// average width per character and the font's text height: 6 by 13 pixels for the default
-// font. Callers that size themselves to their text go through it, so they all change
-// together when real measuring arrives.
+// The size Text takes in Font on one line, every character drawn ('&' too): "Wave Key" in
+// the default font is 50 by 13 pixels, as on the real platform.
 TPoint EstimateTextExtent(const TFont* Font, const String& Text);
 
 // A caption drawn on the parent. With AutoSize (the default) the label takes its caption's
@@ -21,8 +19,6 @@ class TLabel : public TGraphicControl {
   explicit TLabel(TComponent* AOwner);
   void Destroy() override;
 
-  TFont* GetFont() const { return FFont; }
-  void SetFont(const TFont* font) { FFont->Assign(font); }
   bool GetAutoSize() const { return FAutoSize; }
   void SetAutoSize(bool v);
   TAlignment GetAlignment() const { return FAlignment; }
@@ -35,25 +31,37 @@ class TLabel : public TGraphicControl {
   // marks the next character as the accelerator.
   String GetDisplayText() const;
 
+  // Transparent: the parent shows through instead of the label's Color.
+  bool GetTransparent() const { return FTransparent; }
+  void SetTransparent(bool v);
+  bool GetWordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool v);
+
   void Dispatch(TMessage& Message) override;
 
  protected:
   virtual void AdjustBounds();
   // A label read from a form stream takes its caption's size once everything is read.
   void Loaded() override;
+  void Paint() override;
+  // DrawText with the label's font and flags; a disabled label is embossed.
+  void DoDrawText(TRect& Rect, UINT Flags);
+  void FontChanged(TObject* Sender) override;
 
  private:
-  void FontChanged(TObject* Sender);
-  TFont* FFont;
   bool FAutoSize = true;
+  bool FTransparent = false;
+  bool FWordWrap = false;
   TAlignment FAlignment = taLeftJustify;
   TTextLayout FLayout = tlTop;
   bool FShowAccelChar = true;
 };
 
-// A single-line edit. Typing appends at the end and Backspace removes the last character (the
-// stand-in keeps no caret or selection); every change of Text, typed or assigned, fires
-// OnChange. ReadOnly stops typing, not assignments.
+// A single-line edit in a sunken white field: text, a selection shown highlighted, and the
+// system caret while focused. Typing replaces the selection or inserts at the caret, Backspace
+// deletes before it, the arrow keys, Home and End move it. Assigning Text puts the caret at
+// its end. Every change of Text, typed or assigned, fires OnChange; ReadOnly stops typing, not
+// assignments.
 class TEdit : public TWinControl {
   DECLARE_CLASS(TEdit, TWinControl)
  public:
@@ -61,16 +69,29 @@ class TEdit : public TWinControl {
 
   bool GetReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool v) { FReadOnly = v; }
+  Integer GetSelStart() const { return FSelStart; }
+  void SetSelStart(Integer v);
+  Integer GetSelLength() const { return FSelLength; }
+  void SetSelLength(Integer v);
+  String GetSelText() const;
+  void SelectAll();
 
+  void SetText(const String& s) override;
   void Dispatch(TMessage& Message) override;
 
   TNotifyEvent OnChange;
 
  protected:
   virtual void Change();
+  void CreateParams(TCreateParams& Params) override;
+  void PaintWindow(HDC dc) override;
 
  private:
+  void ReplaceSelection(const String& s);
+  void PlaceCaret();
+  Integer TextX(Integer chars);
   bool FReadOnly = false;
+  Integer FSelStart = 0, FSelLength = 0;
 };
 
 // A push button. Click sets the parent form's ModalResult to the button's, even when that is
@@ -94,9 +115,51 @@ class TButton : public TWinControl {
 
  protected:
   bool IsActiveDefault() const;
+  void PaintWindow(HDC dc) override;
+  // The face inside the frame: the caption (TBitBtn adds its glyph).
+  virtual void PaintFace(TCanvas* Canvas, const TRect& Face, bool Pressed);
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool FPressed = false;   // drawn pushed in
+  bool FTracking = false;  // the left button went down on it
 
  private:
   TModalResult FModalResult = mrNone;
   bool FDefault = false;
   bool FCancel = false;
 };
+
+enum TCheckBoxState : uint8_t { cbUnchecked, cbChecked, cbGrayed };
+
+// A check box: the classic sunken box with its mark, the caption beside it and a focus
+// rectangle around the caption while focused. A click or the space bar toggles it (through
+// grayed when AllowGrayed) and fires OnClick.
+class TCheckBox : public TWinControl {
+  DECLARE_CLASS(TCheckBox, TWinControl)
+ public:
+  explicit TCheckBox(TComponent* AOwner);
+
+  bool GetChecked() const { return FState == cbChecked; }
+  void SetChecked(bool v) { SetState(v ? cbChecked : cbUnchecked); }
+  TCheckBoxState GetState() const { return FState; }
+  void SetState(TCheckBoxState v);
+  bool GetAllowGrayed() const { return FAllowGrayed; }
+  void SetAllowGrayed(bool v) { FAllowGrayed = v; }
+  TAlignment GetAlignment() const { return FAlignment; }  // taRightJustify: caption right of the box
+  void SetAlignment(TAlignment v);
+  virtual void Toggle();
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void PaintWindow(HDC dc) override;
+
+ private:
+  TCheckBoxState FState = cbUnchecked;
+  bool FAllowGrayed = false;
+  TAlignment FAlignment = taRightJustify;
+};
+
+// Caption drawing shared by the buttons: centred text, embossed when disabled.
+void DrawCaption(TCanvas* Canvas, const String& Caption, TRect Rect, UINT Flags, bool Enabled);

@@ -160,7 +160,7 @@ TEST_F(HookTest, LineFiguresComeFromThePublishedProperties) {
   EXPECT_EQ(w->GetLineCount(), 4);
   EXPECT_EQ(w->GetCurrentLine(), 3);
   EXPECT_EQ(w->GetTopLine(), 1);
-  EXPECT_EQ(w->GetLinesInWindow(), Editor->GetHeight() / TEditControl::LineHeight);
+  EXPECT_EQ(w->GetLinesInWindow(), Editor->GetClientHeight() / TEditControl::LineHeight);
 }
 
 TEST_F(HookTest, ExplicitUnhookRestoresOnlyWhenStillOnTop) {

@@ -145,7 +145,7 @@ TEST_F(EditorTyping, KeysEditTheTextAndMoveTheCaret) {
 
 TEST_F(EditorTyping, LineFiguresFollowTheCaretAndScrolling) {
   const Int64 inWindow = Figure("LinesInWindow");
-  ASSERT_EQ(inWindow, editor->GetHeight() / TEditControl::LineHeight);
+  ASSERT_EQ(inWindow, editor->GetClientHeight() / TEditControl::LineHeight) << "whole lines of the client area";
   for (int i = 0; i < 30; ++i) Type("<Enter>");
   EXPECT_EQ(Figure("lineCount"), 31);
   EXPECT_EQ(Figure("CARETY"), 31);

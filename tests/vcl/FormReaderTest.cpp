@@ -495,9 +495,10 @@ TEST_F(FormReaderTest, AFormWritesBackAsItWasDesigned) {
   TAutoFree<TMemoryStream> stream(new TMemoryStream());
   stream->WriteComponent(form);
   form->Free();
-  // The label has its caption's width; the probe, without a parent, follows the controls.
+  // The label has its caption's width ("Wave Key" in bold 8-point MS Sans Serif is 59 pixels, as
+  // Windows measures it); the probe, without a parent, follows the controls.
   EXPECT_EQ(BinaryToText(stream->GetDataString()),
-            kProbeFormHead + Label1Text(48) + kButton1Text + kButton2Text + kProbe1Text + "end\r\n");
+            kProbeFormHead + Label1Text(59) + kButton1Text + kButton2Text + kProbe1Text + "end\r\n");
 }
 
 }  // namespace

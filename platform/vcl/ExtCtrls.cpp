@@ -1,0 +1,91 @@
+// Panels and the 3-D frames they are drawn with.
+#include "ExtCtrls.h"
+
+#include "StdCtrls.h"
+
+IMPLEMENT_COMPONENT_CLASS(TCustomPanel, TCustomControl)
+IMPLEMENT_COMPONENT_CLASS(TPanel, TCustomPanel)
+
+void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, Integer Width) {
+  Canvas->GetPen()->SetWidth(1);
+  --Rect.Bottom;
+  --Rect.Right;
+  for (Integer i = 0; i < Width; ++i) {
+    Canvas->GetPen()->SetColor(TopColor);
+    Canvas->Polyline({{Rect.Left, Rect.Bottom}, {Rect.Left, Rect.Top}, {Rect.Right, Rect.Top}});
+    Canvas->GetPen()->SetColor(BottomColor);
+    Canvas->Polyline({{Rect.Right, Rect.Top}, {Rect.Right, Rect.Bottom}, {Rect.Left - 1, Rect.Bottom}});
+    Rect = {Rect.Left + 1, Rect.Top + 1, Rect.Right - 1, Rect.Bottom - 1};
+  }
+  ++Rect.Bottom;
+  ++Rect.Right;
+}
+
+TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
+  FWidth = 185;
+  FHeight = 41;
+  FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks, csReplicatable};
+  FColor = clBtnFace;
+  FParentColor = false;
+}
+
+void TCustomPanel::SetBevelOuter(TPanelBevel v) {
+  if (FBevelOuter == v) return;
+  FBevelOuter = v;
+  Invalidate();
+}
+void TCustomPanel::SetBevelInner(TPanelBevel v) {
+  if (FBevelInner == v) return;
+  FBevelInner = v;
+  Invalidate();
+}
+void TCustomPanel::SetBevelWidth(TBevelWidth v) {
+  if (FBevelWidth == v) return;
+  FBevelWidth = v;
+  Invalidate();
+}
+void TCustomPanel::SetBorderWidth(Integer v) {
+  if (FBorderWidth == v) return;
+  FBorderWidth = v;
+  Invalidate();
+}
+void TCustomPanel::SetAlignment(TAlignment v) {
+  if (FAlignment == v) return;
+  FAlignment = v;
+  Invalidate();
+}
+
+void TCustomPanel::AdjustClientRect(TRect& Rect) const {
+  Integer inset = FBorderWidth + (FBevelOuter != bvNone ? FBevelWidth : 0) + (FBevelInner != bvNone ? FBevelWidth : 0);
+  Rect = {Rect.Left + inset, Rect.Top + inset, Rect.Right - inset, Rect.Bottom - inset};
+}
+
+// Outer bevel, the border in Color, inner bevel, the face, then the caption centred.
+void TCustomPanel::Paint() {
+  TRect r = GetClientRect();
+  auto bevel = [&](TPanelBevel b) {
+    if (b == bvNone) return;
+    TColor top = b == bvLowered ? clBtnShadow : clBtnHighlight, bottom = b == bvLowered ? clBtnHighlight : clBtnShadow;
+    if (b == bvSpace) top = bottom = FColor;
+    Frame3D(FCanvas, r, top, bottom, FBevelWidth);
+  };
+  bevel(FBevelOuter);
+  Frame3D(FCanvas, r, FColor, FColor, FBorderWidth);
+  bevel(FBevelInner);
+  FCanvas->GetBrush()->SetColor(FColor);
+  FCanvas->GetBrush()->SetStyle(bsSolid);
+  FCanvas->FillRect(r);
+  if (FText.empty()) return;
+  static const UINT kAlignments[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+  FCanvas->GetFont()->Assign(FFont);
+  DrawCaption(FCanvas, FText, r, DT_SINGLELINE | DT_VCENTER | kAlignments[FAlignment], true);
+}
+
+void TCustomPanel::Dispatch(TMessage& Message) {
+  // The panel paints all of its face: erasing first would only flicker.
+  if (Message.Msg == WM_ERASEBKGND) {
+    Message.Result = 1;
+    return;
+  }
+  TCustomControl::Dispatch(Message);
+}

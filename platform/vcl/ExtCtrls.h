@@ -1,0 +1,49 @@
+// Panels: a windowed container with raised or lowered bevels and a centred caption.
+#pragma once
+
+#include "Controls.h"
+
+enum TPanelBevel : uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
+using TBevelWidth = Integer;
+
+// Draws a 3-D frame of Width pixels inside Rect (top-left in TopColor, bottom-right in
+// BottomColor, the bottom-left and top-right corners in BottomColor) and shrinks Rect by it.
+void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, Integer Width);
+
+class TCustomPanel : public TCustomControl {
+  DECLARE_CLASS(TCustomPanel, TCustomControl)
+ public:
+  explicit TCustomPanel(TComponent* AOwner);
+
+  TPanelBevel GetBevelOuter() const { return FBevelOuter; }
+  void SetBevelOuter(TPanelBevel v);
+  TPanelBevel GetBevelInner() const { return FBevelInner; }
+  void SetBevelInner(TPanelBevel v);
+  TBevelWidth GetBevelWidth() const { return FBevelWidth; }
+  void SetBevelWidth(TBevelWidth v);
+  // Inside the client area: a frame in Color between the two bevels.
+  Integer GetBorderWidth() const { return FBorderWidth; }
+  void SetBorderWidth(Integer v);
+  TAlignment GetAlignment() const { return FAlignment; }
+  void SetAlignment(TAlignment v);
+  // The rectangle children align in: the client area less border and bevels.
+  virtual void AdjustClientRect(TRect& Rect) const;
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+
+ private:
+  TPanelBevel FBevelOuter = bvRaised;
+  TPanelBevel FBevelInner = bvNone;
+  TBevelWidth FBevelWidth = 1;
+  Integer FBorderWidth = 0;
+  TAlignment FAlignment = taCenter;
+};
+
+class TPanel : public TCustomPanel {
+  DECLARE_CLASS(TPanel, TCustomPanel)
+ public:
+  explicit TPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
+};

@@ -88,8 +88,9 @@ TEST_F(PaintTest, ParentsPaintBeforeChildrenAndUpdateWindowPaintsAtOnce) {
 
 TEST_F(PaintTest, AChildIsClippedByItsParentAndBySiblingsAboveIt) {
   HWND parent = Make("P", nullptr, WS_VISIBLE | WS_CLIPCHILDREN, {10, 10, 40, 40});
+  // Child windows made later go below the earlier ones, as dialog controls do.
+  Make("Above", nullptr, WS_VISIBLE | WS_CHILD, {15, 0, 25, 30}, parent);
   HWND below = Make("Below", nullptr, WS_VISIBLE | WS_CHILD | WS_CLIPSIBLINGS, {5, 5, 50, 25}, parent);
-  Make("Above", nullptr, WS_VISIBLE | WS_CHILD, {15, 0, 25, 30}, parent);  // created later: on top
   Pump();
   Fill(0);
   HDC dc = GetDC(below);

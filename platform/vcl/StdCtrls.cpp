@@ -73,6 +73,7 @@ TPoint EstimateTextExtent(const TFont* Font, const String& Text) {
 void DrawCaption(TCanvas* Canvas, const String& Caption, TRect Rect, UINT Flags, bool Enabled) {
   Canvas->GetBrush()->SetStyle(bsClear);
   HDC dc = Canvas->GetHandle();
+  SetBkMode(dc, TRANSPARENT);
   auto draw = [&](TColor color, int offset) {
     Canvas->GetFont()->SetColor(color);
     Canvas->TextExtent("");  // selects the font and its colour

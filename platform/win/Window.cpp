@@ -763,6 +763,24 @@ BOOL GetCursorPos(TPoint* p) {
   return TRUE;
 }
 
+void MouseInput(UINT msg, TPoint sp, WPARAM keys) {
+  TWindowManager& wm = WM();
+  wm.Cursor = sp;
+  HWND target = wm.Capture ? wm.Capture : WindowFromPoint(sp);
+  if (!target) return;
+  if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) {
+    HWND top = target;
+    while (TWindow* w = Lookup(top)) {
+      if (!w->Parent) break;
+      top = w->Parent;
+    }
+    if (top != wm.Active) SetActiveWindow(top);
+  }
+  TPoint p = sp;
+  ScreenToClient(target, &p);
+  PostMessage(target, msg, keys, static_cast<LPARAM>((static_cast<uint32_t>(p.Y & 0xFFFF) << 16) | (p.X & 0xFFFF)));
+}
+
 HCURSOR LoadCursorA(HINSTANCE, UINT id) { return id; }
 
 HCURSOR SetCursor(HCURSOR cursor) {

@@ -243,6 +243,10 @@ HWND SetCapture(HWND hWnd);
 BOOL ReleaseCapture();
 BOOL GetCursorPos(TPoint* p);
 BOOL SetCursorPos(int x, int y);
+// A mouse event as the mouse driver reports it: the cursor moves to the screen point and the
+// message is posted to the capture window, or else to the window under the point, in that
+// window's client coordinates (a button press also activates its top-level window).
+void MouseInput(UINT msg, TPoint screenPoint, WPARAM keys);
 // Cursors are the system's shapes by their IDC_ numbers; SetCursor returns the previous one.
 using HCURSOR = uint32_t;
 constexpr UINT IDC_ARROW = 32512, IDC_IBEAM = 32513, IDC_WAIT = 32514, IDC_CROSS = 32515, IDC_UPARROW = 32516;

@@ -27,6 +27,7 @@ HMODULE VclModule() { return GetModuleHandleA("VCL"); }
 TButtonLayoutResult CalcButtonLayout(TCanvas* Canvas, const TRect& Client, TPoint Offset, const String& Caption,
                                      TButtonLayout Layout, Integer Margin, Integer Spacing, TPoint GlyphSize) {
   TPoint text{0, 0};
+  Canvas->TextExtent("");  // the canvas's font selected
   if (!Caption.empty()) {
     TRect r{0, 0, Client.Width(), 0};
     DrawTextA(Canvas->GetHandle(), Caption.c_str(), static_cast<int>(Caption.size()), &r, DT_CALCRECT | DT_SINGLELINE);

@@ -116,6 +116,9 @@ class TScreen : public TComponent {
   DECLARE_CLASS(TScreen, TComponent)
  public:
   explicit TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+  // The desktop's size in pixels.
+  Integer GetWidth() const { return GetSystemMetrics(SM_CXSCREEN); }
+  Integer GetHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
   Integer GetFormCount() const { return static_cast<Integer>(FForms.size()); }
   TForm* GetForm(Integer index) const;  // Forms[]: the most recently activated first
   Integer GetCustomFormCount() const { return static_cast<Integer>(FForms.size()); }

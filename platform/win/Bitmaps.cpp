@@ -272,8 +272,12 @@ HBITMAP LoadBitmapFromMemory(const void* data, size_t size) {
   const int bitCount = bytes[28] | (bytes[29] << 8);
   HBITMAP h = CreateBitmap(pixels.Width, pixels.Height, 1, bitCount == 1 ? 1 : 32, nullptr);
   if (TGdiBitmap* bm = BitmapOf(h)) {
-    if (bitCount == 1)
-      for (uint32_t& p : pixels.Pixels) p = (p & 0xFFFFFF) ? 0xFFFFFF : 0;
+    if (bitCount == 1) {
+      // Colour index 0 is black and index 1 white, whatever the colour table says.
+      const size_t table = 14 + static_cast<size_t>(bytes[14] | (bytes[15] << 8));
+      const uint32_t zero = table + 3 <= size ? (static_cast<uint32_t>(bytes[table + 2]) << 16) | (bytes[table + 1] << 8) | bytes[table] : 0;
+      for (uint32_t& p : pixels.Pixels) p = (p & 0xFFFFFF) == zero ? 0 : 0xFFFFFF;
+    }
     bm->Pixels = std::move(pixels);
   }
   return h;

@@ -1,7 +1,8 @@
 // brisk-ide run headless as a user runs it: the package loads, typed keys are heard and
 // written to the WAV, a never-configured profile shows the missing-files message, bad inputs
-// are refused with the system's reason, a long session costs no more memory than a short, and
-// no profile keeps the IDE from starting.
+// are refused with the system's reason, a long session costs no more memory than a short, no
+// profile keeps the IDE from starting, and the screenshot shows what a person would see.
+#include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -219,6 +220,35 @@ TEST_F(HostTest, MemoryStaysTheSameHoweverLongTheSessionRuns) {
   EXPECT_NE(many.Output.find("keys typed: 4000"), std::string::npos) << many.Output;
   EXPECT_LT(many.MaxRssKiB - few.MaxRssKiB, 32 * 1024)
       << "peak memory " << few.MaxRssKiB << " KiB for 400 keys, " << many.MaxRssKiB << " KiB for 4000";
+// What a person sees at the end of a run: the main window's caption and menu bar, the editor
+// with its text on white.
+TEST_F(HostTest, TheScreenshotShowsTheMainWindowsMenuAndTheEditorWithItsText) {
+  const fs::path png = Dir / "shot.png";
+  const TRun run = RunHost("--type 'x' --no-audio-out --screen 800x600 --screenshot '" + png.string() + "' --profile '" +
+                           (Dir / "p").string() + "'");
+  ASSERT_EQ(run.ExitCode, 0) << run.Output;
+  EXPECT_NE(run.Output.find("screenshot written"), std::string::npos) << run.Output;
+  SDL_Surface* loaded = IMG_Load(png.string().c_str());
+  ASSERT_NE(loaded, nullptr) << IMG_GetError();
+  SDL_Surface* img = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+  SDL_FreeSurface(loaded);
+  ASSERT_NE(img, nullptr);
+  EXPECT_EQ(img->w, 800);
+  EXPECT_EQ(img->h, 600);
+  auto count = [&](int l, int t, int r, int b, uint32_t rgb) {
+    int n = 0;
+    for (int y = t; y < b; ++y)
+      for (int x = l; x < r; ++x)
+        n += (reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(img->pixels) + y * img->pitch)[x] & 0xFFFFFF) == rgb;
+    return n;
+  };
+  // The main window's menu bar (below its 4-pixel frame and 19-pixel caption): face and black text.
+  EXPECT_GT(count(4, 23, 300, 42, 0xD4D0C8), 1000);
+  EXPECT_GT(count(4, 23, 300, 42, 0x000000), 50) << "the menu captions";
+  // The editor: white with black text.
+  EXPECT_GT(count(50, 190, 660, 500, 0xFFFFFF), 50000);
+  EXPECT_GT(count(50, 190, 660, 500, 0x000000), 500) << "the unit's text";
+  SDL_FreeSurface(img);
 }
 
 // The settings store is never a reason not to start: whatever the profile holds, the IDE runs,

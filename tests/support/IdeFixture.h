@@ -16,12 +16,24 @@ T* MakeChild(TWinControl* parent, const char* name) {
 
 class TIdeFixture : public ::testing::Test {
  protected:
-  void SetUp() override { InitApplication(); }
-  void TearDown() override { DoneApplication(); }
+  void SetUp() override {
+    FGdiObjects = GetGdiObjectCount();
+    InitApplication();
+  }
+  // Nothing drawn with may outlive the application: no context, no GDI object.
+  void TearDown() override {
+    DoneApplication();
+    FreeDeviceContexts();
+    EXPECT_EQ(GetLiveDCCount(), 0) << "a device context was not released";
+    EXPECT_EQ(GetGdiObjectCount(), FGdiObjects) << "a GDI object was not deleted";
+  }
 
   // Posts a key press and release to a window and runs the message loop over them.
   static void TypeKey(HWND target, WORD vk);
   // The same with Ctrl held around it, as a chord such as Ctrl+Z.
   static void TypeCtrlKey(HWND target, WORD vk);
   static void PostKey(HWND target, UINT message, WORD vk);
+
+ private:
+  int FGdiObjects = 0;
 };

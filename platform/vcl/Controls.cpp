@@ -385,7 +385,22 @@ void TWinControl::Destroy() {
   inherited::Destroy();
 }
 
-TWinControl::~TWinControl() { FreeObjectInstance(FObjectInstance); }
+TWinControl::~TWinControl() {
+  FreeObjectInstance(FObjectInstance);
+  if (FBrush) FBrush->Free();
+}
+
+TControl::~TControl() {
+  if (FFont) FFont->Free();
+}
+
+TCustomControl::~TCustomControl() {
+  if (FCanvas) FCanvas->Free();
+}
+
+TGraphicControl::~TGraphicControl() {
+  if (FCanvas) FCanvas->Free();
+}
 
 TControl* TWinControl::ControlAtPos(TPoint p, bool AllowDisabled) const {
   // The last graphic child is on top.

@@ -139,6 +139,9 @@ class TControl : public TComponent {
   TWinControl* FParent = nullptr;
   Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  // A descendant's constructor that raised never reaches Destroy(): what the constructor made
+  // is released here then.
+  ~TControl() override;
   TColor FColor = clBtnFace;
   bool FParentColor = true;
   TFont* FFont;
@@ -263,6 +266,7 @@ class TCustomControl : public TWinControl {
   // Draws on Canvas, which holds the paint context meanwhile.
   virtual void Paint() {}
   void PaintWindow(HDC dc) override;
+  ~TCustomControl() override;
   TControlCanvas* FCanvas = nullptr;
 };
 
@@ -278,6 +282,7 @@ class TGraphicControl : public TControl {
 
  protected:
   virtual void Paint() {}
+  ~TGraphicControl() override;
   TControlCanvas* FCanvas = nullptr;
 };
 

@@ -54,32 +54,41 @@ TFaceMapping MapFace(const char* name) {
   return {name, "Liberation Sans", fkArial};
 }
 
-// The files of a family by style, found once through fontconfig.
+// The files of the three families by style, found through fontconfig in one pass when first
+// needed; fontconfig is shut down again afterwards, so it keeps nothing for the process.
 std::string FontFile(const std::string& family, bool bold, bool italic) {
   static std::mutex lock;
   static std::map<std::tuple<std::string, bool, bool>, std::string> files;
   std::lock_guard<std::mutex> guard(lock);
-  auto key = std::make_tuple(family, bold, italic);
-  if (auto it = files.find(key); it != files.end()) return it->second;
-  std::string found;
-  if (FcInit()) {
-    FcPattern* p = FcPatternCreate();
-    FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcConfigSubstitute(nullptr, p, FcMatchPattern);
-    FcDefaultSubstitute(p);
-    FcResult result;
-    if (FcPattern* m = FcFontMatch(nullptr, p, &result)) {
-      FcChar8* file = nullptr;
-      if (FcPatternGetString(m, FC_FILE, 0, &file) == FcResultMatch && file) found = reinterpret_cast<char*>(file);
-      FcPatternDestroy(m);
-    }
-    FcPatternDestroy(p);
+  if (files.empty() && FcInit()) {
+    for (const char* name : {"Liberation Sans", "Liberation Mono", "Liberation Serif"})
+      for (int style = 0; style < 4; ++style) {
+        const bool b = style & 1, i = style & 2;
+        FcPattern* p = FcPatternCreate();
+        FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(name));
+        FcPatternAddInteger(p, FC_WEIGHT, b ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+        FcPatternAddInteger(p, FC_SLANT, i ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+        FcConfigSubstitute(nullptr, p, FcMatchPattern);
+        FcDefaultSubstitute(p);
+        FcResult result;
+        if (FcPattern* m = FcFontMatch(nullptr, p, &result)) {
+          FcChar8* file = nullptr;
+          FcChar8* found = nullptr;
+          // Only the family itself will do: fontconfig would otherwise offer another one.
+          if (FcPatternGetString(m, FC_FILE, 0, &file) == FcResultMatch && file &&
+              FcPatternGetString(m, FC_FAMILY, 0, &found) == FcResultMatch && found &&
+              SameFace(reinterpret_cast<const char*>(found), name))
+            files[std::make_tuple(std::string(name), b, i)] = reinterpret_cast<char*>(file);
+          FcPatternDestroy(m);
+        }
+        FcPatternDestroy(p);
+      }
+    FcFini();
   }
-  if (found.empty()) throw std::runtime_error("no font file for " + family + " (is fonts-liberation2 installed?)");
-  files[key] = found;
-  return found;
+  auto it = files.find(std::make_tuple(family, bold, italic));
+  if (it == files.end()) it = files.find(std::make_tuple(family, false, false));
+  if (it == files.end()) throw std::runtime_error("no font file for " + family + " (is fonts-liberation2 installed?)");
+  return it->second;
 }
 
 FT_Library Library() {

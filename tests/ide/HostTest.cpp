@@ -220,6 +220,8 @@ TEST_F(HostTest, MemoryStaysTheSameHoweverLongTheSessionRuns) {
   EXPECT_NE(many.Output.find("keys typed: 4000"), std::string::npos) << many.Output;
   EXPECT_LT(many.MaxRssKiB - few.MaxRssKiB, 32 * 1024)
       << "peak memory " << few.MaxRssKiB << " KiB for 400 keys, " << many.MaxRssKiB << " KiB for 4000";
+}
+
 // What a person sees at the end of a run: the main window's caption and menu bar, the editor
 // with its text on white.
 TEST_F(HostTest, TheScreenshotShowsTheMainWindowsMenuAndTheEditorWithItsText) {

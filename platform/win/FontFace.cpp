@@ -126,8 +126,9 @@ constexpr int8_t kSansSerif8[95] = {
     0, 6, 6, 6, 6, 6, 3, 6, 6, 2, 2, 6, 2, 8, 6, 6,     // ` a-o
     6, 6, 3, 5, 3, 6, 6, 8, 5, 5, 5, 0, 2, 0, 7};       // p-z { | } ~
 
-// Arial's cell heights by ppem where its VDMX table makes them differ from the OS/2 rule.
-const std::map<int, int> kArialHeights = {{10, 13}, {11, 14}, {12, 15}, {13, 16}, {14, 16}, {15, 17},
+// Arial's cell heights by ppem where its VDMX table makes them differ from the OS/2 rule
+// (9 is the best guess where no sample exists).
+const std::map<int, int> kArialHeights = {{9, 12}, {10, 13}, {11, 14}, {12, 15}, {13, 16}, {14, 16}, {15, 17},
                                           {16, 18}, {17, 19}, {19, 22}, {29, 33}, {44, 50}};
 const std::map<int, int> kArialBoldHeights = {{11, 14}, {12, 15}, {13, 16}, {15, 18}, {16, 19},
                                               {19, 22}, {21, 24}, {23, 27}, {27, 32}, {29, 34}};

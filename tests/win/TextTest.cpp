@@ -56,7 +56,7 @@ TEST_F(TextTest, MappedFacesMeasureAsTheRealPlatformReports) {
       {"Arial", -13, FW_NORMAL, "Liberation Sans", 16, 13, 3, 6, 0, 40, 19, 24, 59},
       {"Arial", -16, FW_NORMAL, "Liberation Sans", 18, 15, 3, 7, 0, 49, 23, 29, 71},
       {"Arial", -11, FW_BOLD, "Liberation Sans", 14, 0, 0, 0, 0, 37, 15, 24, 52},
-      {"Arial", -9, FW_NORMAL, "Liberation Sans", 0, 0, 0, 4, 0, 29, 13, 17, 45},
+      {"Arial", -9, FW_NORMAL, "Liberation Sans", 12, 0, 0, 4, 0, 29, 13, 17, 45},
       {"Arial", 14, FW_NORMAL, "Liberation Sans", 14, 0, 0, 0, 0, 0, 0, 0, 0},
       {"Courier New", -11, FW_NORMAL, "Liberation Mono", 14, 0, 0, 7, 0, 42, 0, 0, 56},
       {"Courier New", -13, FW_NORMAL, "Liberation Mono", 0, 0, 0, 8, 0, 48, 0, 0, 64},

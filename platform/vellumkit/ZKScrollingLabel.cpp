@@ -23,14 +23,9 @@ static const TClassRegistration ZKScrollingLabelClasses{TZKScrollingLabel::Stati
 TZKScrollingLabel::TZKScrollingLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
   FWidth = 100;
   FHeight = 13;
-  FFont = new TFont();
-  FFont->OnChange = MethodOf<&TZKScrollingLabel::FontChanged>(this);
 }
 
-void TZKScrollingLabel::Destroy() {
-  FreeAndNil(FFont);
-  inherited::Destroy();
-}
+void TZKScrollingLabel::Destroy() { inherited::Destroy(); }
 
 void TZKScrollingLabel::SetText(const String& s) {
   FOffset = 0;
@@ -48,9 +43,9 @@ void TZKScrollingLabel::AdjustBounds() {
   if (FAutosize) SetHeight(EstimateTextExtent(FFont, " ").Y);
 }
 
-void TZKScrollingLabel::FontChanged(TObject*) {
+void TZKScrollingLabel::FontChanged(TObject* Sender) {
+  TGraphicControl::FontChanged(Sender);
   AdjustBounds();
-  Invalidate();
 }
 
 Integer TZKScrollingLabel::LoopLength() const {

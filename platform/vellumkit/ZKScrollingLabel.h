@@ -29,7 +29,6 @@ class TZKScrollingLabel : public TGraphicControl {
   void SetAutosize(bool v);
   TScrollDirection GetScrollDirection() const { return FScrollDirection; }
   void SetScrollDirection(TScrollDirection v) { FScrollDirection = v; }
-  TFont* GetFont() const { return FFont; }
 
   // One step of the scroll.
   void Tick();
@@ -38,11 +37,13 @@ class TZKScrollingLabel : public TGraphicControl {
   // The loop as shown now, starting at the offset; empty for an empty text.
   String GetVisibleText() const;
 
+ protected:
+  // The control's own font: a change sizes the label again.
+  void FontChanged(TObject* Sender) override;
+
  private:
   void AdjustBounds();
-  void FontChanged(TObject* Sender);
   Integer LoopLength() const;
-  TFont* FFont;
   bool FAutosize = true;
   TScrollDirection FScrollDirection = sdRightToLeft;
   Integer FOffset = 0;

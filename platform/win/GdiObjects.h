@@ -9,7 +9,7 @@
 #include "Surface.h"
 #include "Windows.h"
 
-struct TFontFace;
+class TFontFace;
 
 struct TGdiObject {
   virtual ~TGdiObject() = default;

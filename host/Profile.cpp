@@ -22,6 +22,7 @@ std::string ExecutableDir() {
 std::string FindResourceDir() {
   const fs::path exe = ExecutableDir();
   for (const fs::path& dir : {exe / "../../resources", exe / "../resources", exe / "resources",
+                              exe / "../share/briskpack/resources",
                               fs::path(BRISK_SOURCE_DIR) / "resources"}) {
     std::error_code ec;
     if (fs::exists(dir / "key.wav", ec)) return fs::weakly_canonical(dir, ec).string();

@@ -7,7 +7,6 @@
 
 #include "ComponentLink.h"
 #include "IDEModules.h"
-#include "platform/vcl/TypInfo.h"
 
 IMPLEMENT_CLASS(TIEditReader, TInterface)
 IMPLEMENT_CLASS(TIEditWriter, TInterface)
@@ -190,54 +189,58 @@ class TIDEEditorInterface : public TModuleObject<TIEditorInterface> {
   }
 };
 
+// A component of a designer's form as last read. Once the form is read again or its module
+// closed, the component it stood for is gone and the object answers empty.
 class TIDEComponentInterface : public TIComponentInterface {
  public:
-  explicit TIDEComponentInterface(TComponent* c) : FLink(new TComponentLink(c)) {}
+  TIDEComponentInterface(TFormDesigner* designer, const TFormFileComponent* component)
+      : FLink(new TComponentLink(designer)), FRoot(designer->GetRoot()), FComponent(component) {}
   void Destroy() override {
     FreeAndNil(FLink);
+    FRoot.reset();
     TIComponentInterface::Destroy();
   }
   String GetComponentType() override {
     CheckInterfaceFault("TIComponentInterface.GetComponentType");
-    return FLink->Get() ? FLink->Get()->ClassName() : String();
+    return Component() ? Component()->ClassName : String();
   }
   bool GetPropValueByName(const String& Name, String& Value) override {
     CheckInterfaceFault("TIComponentInterface.GetPropValueByName");
-    TComponent* c = FLink->Get();
-    PPropInfo info = GetPropInfo(c, Name);
-    if (!info) return false;
-    try {
-      Value = GetStrProp(c, info);
-    } catch (const EPropertyError&) {
-      return false;
-    }
-    return true;
+    return Component() && Component()->FindProperty(Name, Value);
   }
 
  private:
+  const TFormFileComponent* Component() const {
+    auto* designer = FLink->GetAs<TFormDesigner>();
+    return designer && designer->GetRoot() == FRoot ? FComponent : nullptr;
+  }
   TComponentLink* FLink;
+  std::shared_ptr<const TFormFileComponent> FRoot;  // keeps FComponent's tree alive
+  const TFormFileComponent* FComponent;
 };
 
+// The form of a module, as its designer holds it now.
 class TIDEFormInterface : public TIFormInterface {
  public:
-  explicit TIDEFormInterface(TForm* form) : FLink(new TComponentLink(form)) {}
+  explicit TIDEFormInterface(TFormDesigner* designer) : FLink(new TComponentLink(designer)) {}
   void Destroy() override {
     FreeAndNil(FLink);
     TIFormInterface::Destroy();
   }
   TIComponentInterface* GetFormComponent() override {
     CheckInterfaceFault("TIFormInterface.GetFormComponent");
-    return FLink->Get() ? new TIDEComponentInterface(FLink->Get()) : nullptr;
+    TFormDesigner* designer = Designer();
+    return designer ? new TIDEComponentInterface(designer, designer->GetRoot().get()) : nullptr;
   }
   TIComponentInterface* FindComponent(const String& Name) override {
     CheckInterfaceFault("TIFormInterface.FindComponent");
-    TComponent* form = FLink->Get();
-    if (!form || Name.empty()) return nullptr;
-    TComponent* c = SameText(form->GetName(), Name) ? form : form->FindComponent(Name);
-    return c ? new TIDEComponentInterface(c) : nullptr;
+    TFormDesigner* designer = Designer();
+    const TFormFileComponent* c = designer ? designer->GetRoot()->FindComponent(Name) : nullptr;
+    return c ? new TIDEComponentInterface(designer, c) : nullptr;
   }
 
  private:
+  TFormDesigner* Designer() const { return FLink->GetAs<TFormDesigner>(); }
   TComponentLink* FLink;
 };
 
@@ -250,7 +253,7 @@ class TIDEModuleInterface : public TModuleObject<TIModuleInterface> {
   }
   TIFormInterface* GetFormInterface() override {
     CheckInterfaceFault("TIModuleInterface.GetFormInterface");
-    return Module() && Module()->GetForm() ? new TIDEFormInterface(Module()->GetForm()) : nullptr;
+    return Module() && Module()->GetDesigner() ? new TIDEFormInterface(Module()->GetDesigner()) : nullptr;
   }
   bool ShowSource() override {
     CheckInterfaceFault("TIModuleInterface.ShowSource");

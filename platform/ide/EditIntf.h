@@ -80,9 +80,10 @@ class TIComponentInterface : public TInterface {
   DECLARE_CLASS(TIComponentInterface, TInterface)
  public:
   virtual String GetComponentType() = 0;
-  // Writes the published property's value into Value and returns true; Value is left as it
-  // was when the component has no readable property of that name. Non-string values come
-  // back as text (ordinals in decimal), so the caller's string never holds raw bytes.
+  // Writes the property's value, as the component's form file stores it, into Value and
+  // returns true; Value is left as it was when the file does not store that property. A
+  // string comes back as its characters, any other value as the text a text form file holds
+  // for it (TFormFileComponent), so the caller's string never holds raw bytes.
   virtual bool GetPropValueByName(const String& Name, String& Value) = 0;
 };
 
@@ -90,7 +91,8 @@ class TIFormInterface : public TInterface {
   DECLARE_CLASS(TIFormInterface, TInterface)
  public:
   virtual TIComponentInterface* GetFormComponent() = 0;
-  // A component of the form by name (the form itself answers to its own name), or null.
+  // A component of the form by name, compared without regard to case (the form itself
+  // answers to its own name), or null.
   virtual TIComponentInterface* FindComponent(const String& Name) = 0;
 };
 

@@ -1,8 +1,11 @@
 // The project and its open modules.
 #include "IDEModules.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 IMPLEMENT_CLASS(TIDEModule, TComponent)
 IMPLEMENT_CLASS(TIDEProject, TComponent)
@@ -45,7 +48,7 @@ void TIDEModule::Destroy() {
 void TIDEModule::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  if (AComponent == FForm) FForm = nullptr;
+  if (AComponent == FDesigner) FDesigner = nullptr;
   if (AComponent == FEditControl) FEditControl = nullptr;
   if (AComponent == FEditWindow) {
     FEditWindow = nullptr;
@@ -60,10 +63,21 @@ bool TIDEModule::IsFile(const String& FileName) const {
 
 bool TIDEModule::HasView() const { return FEditWindow && FEditControl && FEditWindow->GetVisible(); }
 
-void TIDEModule::SetForm(TForm* Form) {
-  if (FForm == Form) return;
-  FForm = Form;
-  if (Form) Form->FreeNotification(this);
+// A form file that cannot be read is reported and the unit stays open without its form (or
+// with the form as last read), as the IDE opens a unit whose form it cannot read.
+bool TIDEModule::OpenForm() {
+  if (FFormFileName.empty()) return false;
+  try {
+    if (FDesigner) {
+      FDesigner->Refresh();
+    } else {
+      FDesigner = TFormDesigner::Open(this, FFormFileName);
+      FDesigner->FreeNotification(this);
+    }
+  } catch (...) {
+    if (Application) Application->HandleException(this);
+  }
+  return FDesigner != nullptr;
 }
 
 namespace {
@@ -77,7 +91,7 @@ bool BringToFront(TCustomForm* form) {
 
 bool TIDEModule::ShowSource() { return BringToFront(FEditWindow); }
 
-bool TIDEModule::ShowForm() { return BringToFront(FForm); }
+bool TIDEModule::ShowForm() { return OpenForm() && BringToFront(FDesigner); }
 
 // ---- TIDEProject ---------------------------------------------------------------------------
 
@@ -89,6 +103,33 @@ void TIDEProject::Destroy() {
 }
 
 void TIDEProject::AddUnit(const String& UnitFile, const String& FormFile) { FUnits.push_back({UnitFile, FormFile}); }
+
+Integer TIDEProject::AddFolder(const String& Dir) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::directory_iterator it(Dir, ec);
+  if (ec) throw EInOutError(Format("Cannot read folder \"%s\". %s", Dir.c_str(), ec.message().c_str()));
+  std::vector<String> units;
+  std::map<String, String> forms;  // upper-cased path without extension -> form file
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) throw EInOutError(Format("Cannot read folder \"%s\". %s", Dir.c_str(), ec.message().c_str()));
+    const String path = it->path().string();
+    if (!FileExists(path)) continue;
+    const String ext = ExtractFileExt(path);
+    if (SameText(ext, ".pas")) units.push_back(path);
+    if (!SameText(ext, ".dfm")) continue;
+    // Of two form files whose names differ only in case, the first by name, whatever order
+    // the folder lists them in.
+    auto [form, added] = forms.emplace(UpperCase(ChangeFileExt(path, "")), path);
+    if (!added && path < form->second) form->second = path;
+  }
+  std::sort(units.begin(), units.end());
+  for (const String& unit : units) {
+    auto form = forms.find(UpperCase(ChangeFileExt(unit, "")));
+    AddUnit(unit, form != forms.end() ? form->second : String());
+  }
+  return static_cast<Integer>(units.size());
+}
 
 String TIDEProject::GetUnitName(Integer Index) const {
   return Index >= 0 && Index < GetUnitCount() ? FUnits[static_cast<size_t>(Index)].UnitFile : String();
@@ -136,17 +177,9 @@ TIDEModule* TIDEProject::OpenBuffer(const String& FileName, const String& Text) 
   return Open(FileName, Text);
 }
 
-// A form file that fails to load is reported and the unit opens without its form, as the
-// IDE opens a unit whose form it cannot read.
 TIDEModule* TIDEProject::Open(const String& FileName, const String& Text) {
   auto* module = new TIDEModule(this, FileName, FindFormFile(FileName), Text);
-  if (FormLoader && !module->GetFormFileName().empty()) {
-    try {
-      module->SetForm(FormLoader(*module, module->GetFormFileName()));
-    } catch (...) {
-      if (Application) Application->HandleException(this);
-    }
-  }
+  module->OpenForm();
   module->ShowSource();
   return module;
 }
@@ -175,8 +208,8 @@ TIDEModule* TIDEProject::FindModule(const String& FileName) const {
 TIDEModule* TIDEProject::FindFormModule(const String& FormName) const {
   if (FormName.empty()) return nullptr;
   for (Integer i = 0; i < GetModuleCount(); ++i) {
-    TForm* form = GetModule(i)->GetForm();
-    if (form && SameText(form->GetName(), FormName)) return GetModule(i);
+    TFormDesigner* designer = GetModule(i)->GetDesigner();
+    if (designer && SameText(designer->GetFormName(), FormName)) return GetModule(i);
   }
   return nullptr;
 }

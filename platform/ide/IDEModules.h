@@ -2,11 +2,11 @@
 // editor window's editor control, and maybe a form.
 #pragma once
 
-#include <functional>
 #include <vector>
 
 #include "EditIntf.h"
 #include "EditWindows.h"
+#include "FormDesigner.h"
 
 class TIDEProject;
 
@@ -26,10 +26,13 @@ class TIDEModule : public TComponent {
   TEditControl* GetEditControl() const { return FEditControl; }
   // The buffer has a view while its editor window is shown; a hidden window keeps the text.
   bool HasView() const;
-  // The module's form, owned by the module; null when the unit has none (or it is not loaded).
-  TForm* GetForm() const { return FForm; }
-  void SetForm(TForm* Form);
-  // Bring the editor window or the form to the front; false when there is none.
+  // The designer of the unit's form, owned by the module; null when the unit has no form
+  // file or it could not be read.
+  TFormDesigner* GetDesigner() const { return FDesigner; }
+  // Reads the form file into the designer, or again when it changed on disk; an error is
+  // reported as the IDE reports any, and the form stays as it was. False when there is no form.
+  bool OpenForm();
+  // Bring the editor window or the form (opened first) to the front; false when there is none.
   bool ShowSource();
   bool ShowForm();
 
@@ -47,11 +50,8 @@ class TIDEModule : public TComponent {
   String FFileName, FFormFileName;
   TEditWindow* FEditWindow = nullptr;
   TEditControl* FEditControl = nullptr;
-  TForm* FForm = nullptr;
+  TFormDesigner* FDesigner = nullptr;
 };
-
-// Builds the form of a unit being opened from its form file; tests and the host set it.
-using TFormLoader = std::function<TForm*(TIDEModule& Module, const String& FormFile)>;
 
 // The open project: its units with their form files, and the files open in the editor.
 class TIDEProject : public TComponent {
@@ -62,6 +62,10 @@ class TIDEProject : public TComponent {
 
   const String& GetFileName() const { return FFileName; }
   void AddUnit(const String& UnitFile, const String& FormFile = String());
+  // Adds every unit (".pas") of the folder in the order of their names, each with the form
+  // file of the same name beside it (".dfm"), names compared without regard to case, as the
+  // IDE's file system does. The number added; EInOutError when the folder cannot be read.
+  Integer AddFolder(const String& Dir);
   Integer GetUnitCount() const { return static_cast<Integer>(FUnits.size()); }
   String GetUnitName(Integer Index) const;  // "" out of range
   Integer GetFormCount() const;
@@ -69,8 +73,8 @@ class TIDEProject : public TComponent {
   // The form file that goes with a unit: the project's entry, else a ".dfm" beside it.
   String FindFormFile(const String& UnitFile) const;
 
-  // Opens a file from disk in an editor window and shows it (an open one is brought to the
-  // front); null when the file cannot be read.
+  // Opens a file from disk in an editor window, with its form, and shows it (an open one is
+  // brought to the front); null when the file cannot be read.
   TIDEModule* OpenFile(const String& FileName);
   // Opens a module on the given text, as a new file not yet saved.
   TIDEModule* OpenBuffer(const String& FileName, const String& Text);
@@ -80,11 +84,10 @@ class TIDEProject : public TComponent {
   Integer GetModuleCount() const;
   TIDEModule* GetModule(Integer Index) const;
   TIDEModule* FindModule(const String& FileName) const;
+  // The open module whose form has that name ("Form1"), compared without regard to case.
   TIDEModule* FindFormModule(const String& FormName) const;
   // The module whose editor window was activated last among those shown.
   TIDEModule* GetCurrentModule() const;
-
-  TFormLoader FormLoader;
 
  private:
   TIDEModule* Open(const String& FileName, const String& Text);

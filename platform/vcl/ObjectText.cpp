@@ -112,6 +112,11 @@ class TBinaryToText {
   }
 
   void Flush() { FOutput->WriteBuffer(FText.data(), static_cast<Integer>(FText.size())); }
+  // A value alone, as it stands after "Name = ".
+  String ValueText() {
+    ConvertValue();
+    return FText;
+  }
 
  private:
   void Nest() {
@@ -464,6 +469,8 @@ void ObjectBinaryToText(TStream* Input, TStream* Output) {
   converter.ConvertObject();
   converter.Flush();
 }
+
+String ObjectValueToText(TReader* Reader) { return TBinaryToText(Reader, nullptr).ValueText(); }
 
 void ObjectTextToBinary(TStream* Input, TStream* Output) {
   TAutoFree<TParser> parser(new TParser(Input));

@@ -4,11 +4,16 @@
 
 #include "Filer.h"
 
+class TReader;
+
 // Binary "TPF0" data at Input's position to text at Output's: "object Name: TClass", one
 // property a line indented two spaces a level, "end"; lines end in CR LF. Raises EReadError
 // for damaged data, like the reader, and for names the text cannot hold (not identifiers, or
 // a property named like a keyword), which would read back as something else.
 void ObjectBinaryToText(TStream* Input, TStream* Output);
+// One value of binary data at Reader's position, as a text form file writes it after
+// "Name = " (a list, binary data or a collection over several lines, indented from 0).
+String ObjectValueToText(TReader* Reader);
 // Text to binary data; EParserError "<what> on line <n>" for bad text.
 void ObjectTextToBinary(TStream* Input, TStream* Output);
 // The same for binary form files that start with a resource header; the header written is

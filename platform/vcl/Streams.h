@@ -82,7 +82,18 @@ class TMemoryStream : public TStream {
   size_t FPosition = 0;
 };
 
-enum : Word { fmOpenRead = 0x0000, fmOpenWrite = 0x0001, fmOpenReadWrite = 0x0002, fmCreate = 0xFFFF };
+// Open modes, and the sharing modes or-ed into them. Files here are never locked against
+// other openers, so every sharing mode shares as fmShareDenyNone does.
+enum : Word {
+  fmOpenRead = 0x0000,
+  fmOpenWrite = 0x0001,
+  fmOpenReadWrite = 0x0002,
+  fmShareCompat = 0x0000,
+  fmShareExclusive = 0x0010,
+  fmShareDenyWrite = 0x0020,
+  fmShareDenyNone = 0x0040,
+  fmCreate = 0xFFFF
+};
 
 // A stream over a file: opened for reading or writing (fmOpenRead, fmOpenWrite,
 // fmOpenReadWrite) or created (fmCreate). Only regular files are opened, so a device or a

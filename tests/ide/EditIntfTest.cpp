@@ -1,28 +1,9 @@
-// Modules, editors, views, readers, writers and undo over real editor controls; forms and
-// components answering from published properties.
+// Modules, editors, views, readers, writers and undo over real editor controls.
 #include <vector>
 
 #include "IDEHostFixture.h"
 
 namespace {
-
-class TTestLabel : public TComponent {
-  DECLARE_CLASS(TTestLabel, TComponent)
- public:
-  explicit TTestLabel(TComponent* AOwner) : TComponent(AOwner) {}
-  String GetCaption() const { return FCaption; }
-  void SetCaption(const String& s) { FCaption = s; }
-  Integer GetWidth() const { return 120; }
-
- private:
-  String FCaption = "Hello";
-};
-const TPropInfo TestLabelProps[] = {
-    PUBLISHED_STR(TTestLabel, "Caption", GetCaption, SetCaption),
-    PUBLISHED_INT_RO(TTestLabel, "Width", GetWidth),
-    TPropInfo{"Secret", tkInteger, nullptr, [](TObject*, Int64) {}, nullptr, nullptr},  // write-only
-};
-IMPLEMENT_COMPONENT_CLASS_PROPS(TTestLabel, TComponent, TestLabelProps)
 
 class EditorTest : public TIDEHostFixture {
  protected:
@@ -342,110 +323,6 @@ TEST_F(EditorTest, HelperReleasesEverythingItObtainedWhenAHostCallRaises) {
   }
   EXPECT_EQ(caret(), (TEditPos{1, 1}));
   EXPECT_EQ(GetLiveInterfaceCount(), live);
-}
-
-// ---- forms -------------------------------------------------------------------------------
-
-class FormTest : public EditorTest {
- protected:
-  // A loader that builds the form a form file describes, standing in for reading it.
-  void SetUp() override {
-    EditorTest::SetUp();
-    Project()->FormLoader = [this](TIDEModule& module, const String& formFile) -> TForm* {
-      FLoaded.push_back(formFile);
-      if (FLoaderFails) throw Exception("Invalid stream format");
-      auto* form = new TForm(&module);
-      form->SetName("Form1");
-      auto* label = new TTestLabel(form);
-      label->SetName("Label1");
-      auto* edit = new TEditControl(form);
-      edit->SetName("Editor1");
-      return form;
-    };
-  }
-  String OpenUnitWithForm() {
-    String unit = WriteFile("Main.pas", "unit Main;");
-    Project()->AddUnit(unit, WriteFile("Main.dfm", "TFORM1"));
-    EXPECT_TRUE(ToolServices->OpenFile(unit));
-    return unit;
-  }
-  std::vector<String> FLoaded;
-  bool FLoaderFails = false;
-};
-
-TEST_F(FormTest, OpeningAUnitLoadsItsFormAndTheFormFindsTheModule) {
-  String unit = OpenUnitWithForm();
-  ASSERT_EQ(FLoaded.size(), 1u);
-  EXPECT_EQ(FLoaded[0], ToolServices->GetFormName(0));
-  EXPECT_EQ(ToolServices->GetCurrentFile(), unit);  // the source stays in front
-
-  TInterfaceGuard<TIModuleInterface> module(ToolServices->GetFormModuleInterface("form1"));
-  ASSERT_TRUE(module);
-  TInterfaceGuard<TIFormInterface> form(module->GetFormInterface());
-  ASSERT_TRUE(form);
-  EXPECT_EQ(ToolServices->GetFormModuleInterface("Form2"), nullptr);
-  EXPECT_EQ(ToolServices->GetFormModuleInterface(""), nullptr);
-
-  EXPECT_TRUE(module->ShowForm());
-  EXPECT_TRUE(Project()->FindModule(unit)->GetForm()->GetVisible());
-  EXPECT_EQ(ToolServices->GetCurrentFile(), unit);  // the designer is not an editor
-}
-
-TEST_F(FormTest, ComponentsAnswerFromTheirPublishedProperties) {
-  OpenUnitWithForm();
-  TInterfaceGuard<TIModuleInterface> module(ToolServices->GetFormModuleInterface("Form1"));
-  TInterfaceGuard<TIFormInterface> form(module->GetFormInterface());
-  TInterfaceGuard<TIComponentInterface> label(form->FindComponent("label1"));
-  ASSERT_TRUE(label);
-  EXPECT_EQ(label->GetComponentType(), "TTestLabel");
-
-  struct {
-    const char* Component;
-    const char* Property;
-    bool Found;
-    const char* Value;
-  } rows[] = {
-      {"Label1", "Caption", true, "Hello"},
-      {"Label1", "width", true, "120"},    // ordinals come back as decimal text
-      {"Editor1", "LineCount", true, "1"},
-      {"Label1", "Color", false, "unchanged"},
-      {"Label1", "Secret", false, "unchanged"},  // write-only
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(String(row.Component) + "." + row.Property);
-    TInterfaceGuard<TIComponentInterface> c(form->FindComponent(row.Component));
-    String value = "unchanged";
-    EXPECT_EQ(c->GetPropValueByName(row.Property, value), row.Found);
-    EXPECT_EQ(value, row.Value);
-  }
-
-  EXPECT_EQ(form->FindComponent("Button1"), nullptr);
-  EXPECT_EQ(form->FindComponent(""), nullptr);
-  TInterfaceGuard<TIComponentInterface> self(form->FindComponent("Form1"));
-  ASSERT_TRUE(self);
-  EXPECT_EQ(self->GetComponentType(), "TForm");
-}
-
-TEST_F(FormTest, AFormThatFailsToLoadIsReportedAndTheUnitOpensWithoutIt) {
-  FLoaderFails = true;
-  String unit = OpenUnitWithForm();
-  EXPECT_TRUE(ToolServices->IsFileOpen(unit));
-  EXPECT_EQ(Application->GetLastExceptionMessage(), "Invalid stream format");
-  TInterfaceGuard<TIModuleInterface> module(ToolServices->GetModuleInterface(unit));
-  EXPECT_EQ(module->GetFormInterface(), nullptr);
-  EXPECT_FALSE(module->ShowForm());
-}
-
-TEST_F(FormTest, ComponentObjectsOutliveTheirFormSafely) {
-  String unit = OpenUnitWithForm();
-  TInterfaceGuard<TIModuleInterface> module(ToolServices->GetModuleInterface(unit));
-  TInterfaceGuard<TIFormInterface> form(module->GetFormInterface());
-  TInterfaceGuard<TIComponentInterface> label(form->FindComponent("Label1"));
-  ToolServices->CloseFile(unit);
-  String value = "kept";
-  EXPECT_FALSE(label->GetPropValueByName("Caption", value));
-  EXPECT_EQ(value, "kept");
-  EXPECT_EQ(form->FindComponent("Label1"), nullptr);
 }
 
 }  // namespace

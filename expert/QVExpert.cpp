@@ -1,8 +1,10 @@
-// The expert base class, its IDE menu helper and its source-editing helpers.
+// The expert base class, its IDE menu helper, its source-editing helpers and its form lookups.
 #include "QVExpert.h"
 
 #include <algorithm>
 #include <array>
+
+#include "platform/vcl/Streams.h"
 
 IMPLEMENT_CLASS(TQVCustomExpert, TIExpert)
 
@@ -24,6 +26,13 @@ struct TCurrentEditor {
   // The editor's first view, or null; the caller releases it.
   TIEditView* FirstView() const { return HasView() ? Editor->GetView(0) : nullptr; }
 };
+
+// The part of a file name before its first ".": the unit's name for a form file's. A dot in a
+// folder of the path does not count, so a project under "My.Projects" finds its units.
+String NameBeforeFirstDot(const String& FileName) {
+  const String name = ExtractFileName(FileName);
+  return ExtractFilePath(FileName) + name.substr(0, name.find('.'));
+}
 
 SmallInt ToColumn(Integer Col) { return static_cast<SmallInt>(std::clamp<Integer>(Col, INT16_MIN, INT16_MAX)); }
 
@@ -133,4 +142,56 @@ void TQVCustomExpert::InsertSourceLine(Integer Line, const String& Text) { Inser
 void TQVCustomExpert::UpdateSourceLine(Integer Line, const String& Text) {
   DeleteSourceLine(Line);
   InsertSourceLine(Line, Text);
+}
+
+// The name runs from byte 3 (after the resource type) to the first zero byte or the end of
+// the file; reading stops once it is longer than a match could be.
+bool TQVCustomExpert::FormInUnit(const String& FormName, const String& FileName) {
+  if (FormName.empty() || !FileExists(FileName)) return false;
+  TAutoFree<TFileStream> stream(new TFileStream(FileName, fmOpenRead | fmShareDenyNone));
+  stream->Seek(3, soBeginning);
+  String resourceName;
+  char c;
+  while (resourceName.size() <= FormName.size() + 1 && stream->Read(&c, 1) == 1 && c != 0) resourceName += c;
+  return resourceName.size() == FormName.size() + 1 && SameText(resourceName.substr(1), FormName);
+}
+
+// Every form file of the project that holds the form has its unit opened, the editor going
+// back to the file that was current, and the module is looked up by form name again.
+void TQVCustomExpert::GetPropertyValue(const String& FormName, const String& ComponentName,
+                                       const String& PropertyName, String& Value) {
+  if (!ToolServices) return;
+  const String currentFile = ToolServices->GetCurrentFile();
+  TInterfaceGuard<TIModuleInterface> module;
+  if (FormName == "ACTIVE" || FormName.empty()) {
+    module.Reset(ToolServices->GetModuleInterface(currentFile));
+  } else {
+    module.Reset(ToolServices->GetFormModuleInterface(FormName));
+    if (!module) {
+      const Integer count = ToolServices->GetFormCount();
+      for (Integer i = 0; i < count; ++i) {
+        const String formFile = ToolServices->GetFormName(i);
+        if (!FormInUnit(FormName, formFile)) continue;
+        const String unitFile = NameBeforeFirstDot(formFile) + ".pas";
+        if (!FileExists(unitFile)) continue;
+        ToolServices->OpenFile(unitFile);
+        {
+          TInterfaceGuard<TIModuleInterface> current(ToolServices->GetModuleInterface(currentFile));
+          if (current) current->ShowSource();
+        }
+        module.Reset();
+        module.Reset(ToolServices->GetFormModuleInterface(FormName));
+      }
+    }
+  }
+  if (!module) return;
+  TInterfaceGuard<TIFormInterface> form(module->GetFormInterface());
+  if (!form) return;
+  TInterfaceGuard<TIComponentInterface> component(form->FindComponent(ComponentName));
+  if (!component) {
+    module->ShowForm();
+    module->ShowSource();
+    component.Reset(form->FindComponent(ComponentName));
+  }
+  if (component) component->GetPropValueByName(PropertyName, Value);
 }

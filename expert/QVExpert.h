@@ -1,7 +1,7 @@
 // The base class of the package's experts: the source-line list and the helpers that talk
 // to the IDE through its tool interfaces, releasing everything they obtain on every path, in
-// the reverse order of obtaining. Exceptions the IDE raises inside the source helpers reach
-// the caller once everything is released.
+// the reverse order of obtaining. Exceptions the IDE raises inside the source and form helpers
+// reach the caller once everything is released.
 #pragma once
 
 #include "platform/ide/EditIntf.h"
@@ -36,6 +36,17 @@ class TQVCustomExpert : public TIExpert {
   void InsertSourceLine(Integer Line, const String& Text);
   // Replaces line Line by Text as two steps: the deletion, then the insertion.
   void UpdateSourceLine(Integer Line, const String& Text);
+
+  // Whether FileName is a binary form file of the form FormName: its resource name is the
+  // class-name prefix letter followed by exactly FormName (TFORM1 for Form1, not TFORM10),
+  // compared without regard to case. A text form file, a missing or an empty file is not.
+  bool FormInUnit(const String& FormName, const String& FileName);
+  // Reads a property of a component on a form of the open project into Value, opening the
+  // form's unit when it is not open yet. FormName "ACTIVE" or empty stands for the form of
+  // the current module. Value stays as it was when the form, its module or the component is
+  // not found; the IDE's exceptions reach the caller.
+  void GetPropertyValue(const String& FormName, const String& ComponentName, const String& PropertyName,
+                        String& Value);
 
   TStringList* GetSource() const { return FSource; }
 

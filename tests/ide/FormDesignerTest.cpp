@@ -2,7 +2,6 @@
 // units open, found by form name, their components answering with the values the files hold,
 // read again when shown after the file changed; and projects made from a folder.
 #include "IDEHostFixture.h"
-#include "platform/vcl/ObjectText.h"
 
 namespace {
 
@@ -47,15 +46,6 @@ const char* const kMainForm =
     "    end\r\n"
     "  end\r\n"
     "end\r\n";
-
-// The same form as the IDE writes it to disk: a resource header and binary data.
-String BinaryFormFile(const String& text) {
-  TAutoFree<TMemoryStream> in(new TMemoryStream());
-  TAutoFree<TMemoryStream> out(new TMemoryStream());
-  in->SetDataString(text);
-  ObjectTextToResource(in.Get(), out.Get());
-  return out->GetDataString();
-}
 
 class FormDesignerTest : public TIDEHostFixture {
  protected:

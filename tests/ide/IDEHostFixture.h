@@ -9,7 +9,17 @@
 
 #include "platform/ide/AppBuilder.h"
 #include "platform/ide/EditIntf.h"
+#include "platform/vcl/ObjectText.h"
 #include "support/IdeFixture.h"
+
+// A form's text as the IDE writes its form file: a resource header and binary data.
+inline String BinaryFormFile(const String& text) {
+  TAutoFree<TMemoryStream> in(new TMemoryStream());
+  TAutoFree<TMemoryStream> out(new TMemoryStream());
+  in->SetDataString(text);
+  ObjectTextToResource(in.Get(), out.Get());
+  return out->GetDataString();
+}
 
 class TIDEHostFixture : public TIdeFixture {
  protected:

@@ -54,13 +54,7 @@ class FormLookupTest : public TIDEHostFixture {
     return value;
   }
   bool IsOpen(const String& unitName) { return ToolServices->IsFileOpen((Dir / unitName).string()); }
-  // The trace's entries that end in `suffix`, in order.
-  std::vector<String> TraceOf(const String& suffix) const {
-    std::vector<String> r;
-    for (const String& s : Trace)
-      if (s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0) r.push_back(s);
-    return r;
-  }
+  std::vector<String> TraceOf(const String& suffix) const { return TraceEndingIn(Trace, suffix); }
 
   TQVCustomExpert* Expert = nullptr;
   fs::path Dir;

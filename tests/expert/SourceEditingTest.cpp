@@ -56,13 +56,7 @@ class SourceEditingTest : public TIDEHostFixture {
     return lines;
   }
   Integer UndoCount() const { return Module->GetBuffer()->GetUndoCount(); }
-  // The trace's entries that end in `suffix`, in order.
-  std::vector<String> TraceOf(const String& suffix) const {
-    std::vector<String> r;
-    for (const String& s : Trace)
-      if (s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0) r.push_back(s);
-    return r;
-  }
+  std::vector<String> TraceOf(const String& suffix) const { return TraceEndingIn(Trace, suffix); }
 
   TQVCustomExpert* Expert = nullptr;
   TIDEModule* Module = nullptr;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include <unistd.h>
 
@@ -19,6 +20,15 @@ inline String BinaryFormFile(const String& text) {
   in->SetDataString(text);
   ObjectTextToResource(in.Get(), out.Get());
   return out->GetDataString();
+}
+
+// The entries of an interface trace (SetInterfaceTrace) that end in `suffix`, in order:
+// ".Release" gives what was given back.
+inline std::vector<String> TraceEndingIn(const std::vector<String>& trace, const String& suffix) {
+  std::vector<String> r;
+  for (const String& s : trace)
+    if (s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0) r.push_back(s);
+  return r;
 }
 
 class TIDEHostFixture : public TIdeFixture {

@@ -227,20 +227,7 @@ TEST_F(SourceEditingTest, AnIDEExceptionReleasesWhatWasObtainedInReverseOrder) {
   Open("abc");
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Failing);
-    const int live = GetLiveInterfaceCount();
-    Trace.clear();
-    SetInterfaceFault(row.Failing, "the IDE failed");
-    SetInterfaceTrace(&Trace);
-    try {
-      row.Helper(Expert);
-      ADD_FAILURE() << "the exception did not reach the caller";
-    } catch (const Exception& e) {
-      EXPECT_EQ(e.Message, "the IDE failed");
-    }
-    SetInterfaceTrace(nullptr);
-    ClearInterfaceFaults();
-    EXPECT_EQ(TraceOf(".Release"), row.Released);
-    EXPECT_EQ(GetLiveInterfaceCount(), live);
+    EXPECT_EQ(ReleasedWhenFailing(row.Failing, [&] { row.Helper(Expert); }), row.Released);
     EXPECT_EQ(Module->GetText(), "abc");
   }
 }

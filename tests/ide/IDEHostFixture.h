@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <vector>
 
 #include <unistd.h>
@@ -46,6 +47,26 @@ class TIDEHostFixture : public TIdeFixture {
   }
 
   TIDEProject* Project() const { return IDE->GetProject(); }
+
+  // Runs `call` with the IDE raising Exception("the IDE failed") in the operation `failing`
+  // ("Class.Method"), checks that the exception reached the caller with every interface
+  // obtained given back, and returns the releases in the order they came.
+  std::vector<String> ReleasedWhenFailing(const char* failing, const std::function<void()>& call) {
+    const int live = GetLiveInterfaceCount();
+    std::vector<String> trace;
+    SetInterfaceFault(failing, "the IDE failed");
+    SetInterfaceTrace(&trace);
+    try {
+      call();
+      ADD_FAILURE() << "the exception did not reach the caller";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message, "the IDE failed");
+    }
+    SetInterfaceTrace(nullptr);
+    ClearInterfaceFaults();
+    EXPECT_EQ(GetLiveInterfaceCount(), live) << "interface objects left unreleased";
+    return TraceEndingIn(trace, ".Release");
+  }
 
   // A file in this test's own directory.
   String WriteFile(const String& name, const String& text) {

@@ -80,6 +80,13 @@ std::map<std::string, std::string> SoundKinds() {
   return kinds;
 }
 
+// A component and everything inside it.
+int CountComponents(const TFormFileComponent& component) {
+  int n = 1;
+  for (const TFormFileComponent& c : component.Components) n += CountComponents(c);
+  return n;
+}
+
 void PrintLatency(const char* what, const TLatencyHistogram& h, double scale, const char* unit) {
   std::printf("%s: p50 %.2f %s, p95 %.2f %s, max %.2f %s over %llu sounds\n", what,
               static_cast<double>(h.Percentile(0.5)) / scale, unit, static_cast<double>(h.Percentile(0.95)) / scale, unit,
@@ -100,8 +107,25 @@ int Run(const THostOptions& options) {
   if (temporaryProfile) removeProfile.emplace(profile);
   bool fresh = false;
   OpenProfile(profile, fresh);
+  // The project's folder is read before anything starts, so a bad one is refused at once.
+  std::vector<TProjectUnit> projectUnits;
+  std::string projectFile = "Project1.dpr";
+  if (!options.Project.empty()) {
+    fs::path dir = fs::absolute(options.Project).lexically_normal();
+    if (dir.filename().empty()) dir = dir.parent_path();
+    try {
+      projectUnits = TIDEProject::FolderUnits(dir.string());
+    } catch (const Exception& e) {
+      std::fprintf(stderr, "brisk-ide: %s\n", e.Message.c_str());
+      return 1;
+    }
+    projectFile = (dir / (dir.filename().string() + ".dpr")).string();
+  }
   const std::string resources = FindResourceDir();
-  const std::string file = !options.File.empty() ? options.File : resources.empty() ? "" : resources + "/Sample.pas";
+  const std::string file = !options.File.empty()        ? options.File
+                           : !projectUnits.empty()      ? projectUnits.front().UnitFile
+                           : resources.empty()          ? ""
+                                                        : resources + "/Sample.pas";
   std::string source;
   if (file.empty()) {
     std::fprintf(stderr, "brisk-ide: cannot read the sample unit: no shipped resources were found\n");
@@ -139,7 +163,8 @@ int Run(const THostOptions& options) {
   InitApplication();
   SetScreenSize(options.ScreenWidth, options.ScreenHeight);
   Application->Title = "Brisk IDE";
-  TIDEHost* ide = BootIDE();
+  TIDEHost* ide = BootIDE(projectFile);
+  for (const TProjectUnit& unit : projectUnits) ide->GetProject()->AddUnit(unit.UnitFile, unit.FormFile);
   if (fresh && options.Seed) {
     if (resources.empty())
       std::fprintf(stderr, "brisk-ide: no shipped wave files found; the profile stays unconfigured\n");
@@ -195,6 +220,13 @@ int Run(const THostOptions& options) {
   const int backspaces = static_cast<int>(std::count(text.begin(), text.end(), '\b'));
   std::printf("brisk-ide: %d package(s) loaded; editing %s (%d lines)\n", loaded, unitName.c_str(),
               editor->GetLineCount());
+  if (!options.Project.empty())
+    std::printf("project %s: %d unit(s), %d form(s)\n", ExtractFileName(projectFile).c_str(),
+                ide->GetProject()->GetUnitCount(), ide->GetProject()->GetFormCount());
+  if (const TFormDesigner* designer = module->GetDesigner())
+    std::printf("form %s (%s) read from %s: %d components\n", designer->GetFormName().c_str(),
+                designer->GetRoot()->ClassName.c_str(), ExtractFileName(designer->GetFileName()).c_str(),
+                CountComponents(*designer->GetRoot()) - 1);
   if (gStopSignal)
     std::printf("interrupted by signal %d: the typing stopped after %d keys\n", static_cast<int>(gStopSignal), keys);
   else

@@ -15,8 +15,11 @@ const char* HostUsage() {
          "  --type TEXT        type TEXT instead of the demonstration (\\n Enter, \\b Backspace,\n"
          "                     \\t Tab, \\\\ backslash)\n"
          "  --type-file FILE   type the text of FILE (as it is: a line break is Enter)\n"
-         "  --file FILE        the unit to open (default: the shipped resources/Sample.pas)\n"
+         "  --file FILE        the unit to open (default: the project's first unit, else the\n"
+         "                     shipped resources/Sample.pas)\n"
          "                     (--file and --type-file take regular files up to 16 MiB)\n"
+         "  --project DIR      open the folder's units (.pas) with their form files (.dfm) as\n"
+         "                     the project\n"
          "  --audio-out FILE   write the session's sound to FILE as a WAV\n"
          "                     (default brisk-session.wav for the demonstration)\n"
          "  --no-audio-out     write no WAV\n"
@@ -74,6 +77,8 @@ bool ParseHostOptions(int argc, char** argv, THostOptions& o, std::string& error
       o.Demonstration = false;
     } else if (arg == "--file") {
       if (!value(o.File)) return false;
+    } else if (arg == "--project") {
+      if (!value(o.Project)) return false;
     } else if (arg == "--audio-out") {
       if (!value(o.AudioOut)) return false;
     } else if (arg == "--no-audio-out") {

@@ -5,7 +5,8 @@
 #include <vector>
 
 struct THostOptions {
-  std::string File;              // the unit to open; empty: the shipped sample
+  std::string File;              // the unit to open; empty: the project's first, else the shipped sample
+  std::string Project;           // a folder of units and form files to open as the project
   std::string Text;              // what to type (with \n, \b escapes decoded)
   std::string TypeFile;          // type this file's text instead (read by the host)
   bool Demonstration = true;     // no --type: the built-in typing

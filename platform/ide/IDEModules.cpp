@@ -104,7 +104,7 @@ void TIDEProject::Destroy() {
 
 void TIDEProject::AddUnit(const String& UnitFile, const String& FormFile) { FUnits.push_back({UnitFile, FormFile}); }
 
-Integer TIDEProject::AddFolder(const String& Dir) {
+std::vector<TProjectUnit> TIDEProject::FolderUnits(const String& Dir) {
   namespace fs = std::filesystem;
   std::error_code ec;
   fs::directory_iterator it(Dir, ec);
@@ -124,10 +124,17 @@ Integer TIDEProject::AddFolder(const String& Dir) {
     if (!added && path < form->second) form->second = path;
   }
   std::sort(units.begin(), units.end());
+  std::vector<TProjectUnit> result;
   for (const String& unit : units) {
     auto form = forms.find(UpperCase(ChangeFileExt(unit, "")));
-    AddUnit(unit, form != forms.end() ? form->second : String());
+    result.push_back({unit, form != forms.end() ? form->second : String()});
   }
+  return result;
+}
+
+Integer TIDEProject::AddFolder(const String& Dir) {
+  const std::vector<TProjectUnit> units = FolderUnits(Dir);
+  FUnits.insert(FUnits.end(), units.begin(), units.end());
   return static_cast<Integer>(units.size());
 }
 
@@ -137,13 +144,13 @@ String TIDEProject::GetUnitName(Integer Index) const {
 
 Integer TIDEProject::GetFormCount() const {
   Integer n = 0;
-  for (const TUnit& u : FUnits)
+  for (const TProjectUnit& u : FUnits)
     if (!u.FormFile.empty()) ++n;
   return n;
 }
 
 String TIDEProject::GetFormName(Integer Index) const {
-  for (const TUnit& u : FUnits) {
+  for (const TProjectUnit& u : FUnits) {
     if (u.FormFile.empty()) continue;
     if (Index-- == 0) return u.FormFile;
   }
@@ -151,7 +158,7 @@ String TIDEProject::GetFormName(Integer Index) const {
 }
 
 String TIDEProject::FindFormFile(const String& UnitFile) const {
-  for (const TUnit& u : FUnits)
+  for (const TProjectUnit& u : FUnits)
     if (SameText(u.UnitFile, UnitFile)) return u.FormFile;
   String beside = ChangeFileExt(UnitFile, ".dfm");
   return FileExists(beside) ? beside : String();

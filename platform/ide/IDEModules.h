@@ -53,6 +53,11 @@ class TIDEModule : public TComponent {
   TFormDesigner* FDesigner = nullptr;
 };
 
+// A unit of a project and its form file ("" when it has none).
+struct TProjectUnit {
+  String UnitFile, FormFile;
+};
+
 // The open project: its units with their form files, and the files open in the editor.
 class TIDEProject : public TComponent {
   DECLARE_CLASS(TIDEProject, TComponent)
@@ -62,9 +67,11 @@ class TIDEProject : public TComponent {
 
   const String& GetFileName() const { return FFileName; }
   void AddUnit(const String& UnitFile, const String& FormFile = String());
-  // Adds every unit (".pas") of the folder in the order of their names, each with the form
-  // file of the same name beside it (".dfm"), names compared without regard to case, as the
-  // IDE's file system does. The number added; EInOutError when the folder cannot be read.
+  // The units (".pas") of a folder in the order of their names, each with the form file of
+  // the same name beside it (".dfm"), names compared without regard to case as the IDE's file
+  // system does; EInOutError when the folder cannot be read.
+  static std::vector<TProjectUnit> FolderUnits(const String& Dir);
+  // Adds a folder's units with their forms; the number added.
   Integer AddFolder(const String& Dir);
   Integer GetUnitCount() const { return static_cast<Integer>(FUnits.size()); }
   String GetUnitName(Integer Index) const;  // "" out of range
@@ -91,9 +98,6 @@ class TIDEProject : public TComponent {
 
  private:
   TIDEModule* Open(const String& FileName, const String& Text);
-  struct TUnit {
-    String UnitFile, FormFile;
-  };
   String FFileName;
-  std::vector<TUnit> FUnits;
+  std::vector<TProjectUnit> FUnits;
 };

@@ -157,6 +157,8 @@ TEST_F(HostTest, InputsThatAreNotUnitsAreRefusedWithTheReason) {
       {"--file '" + huge.string() + "'", "cannot read " + huge.string() + ": larger than the 16 MiB"},
       {"--type-file /dev/zero", "cannot read /dev/zero: not a regular file"},
       {"--type-file '" + fifo.string() + "'", "cannot read " + fifo.string() + ": not a regular file"},
+      {"--project '" + (Dir / "none").string() + "' --type a",
+       "Cannot read folder \"" + (Dir / "none").string() + "\". No such file or directory"},
       {"--audio-out '" + (Dir / "no-dir" / "x.wav").string() + "' --type a",
        "cannot write " + (Dir / "no-dir" / "x.wav").string() + ": No such file or directory"},
   };
@@ -180,6 +182,24 @@ TEST_F(HostTest, TypesTheTextOfAFile) {
   const TRun both = RunHost("--type x --type-file '" + text.string() + "'");
   EXPECT_EQ(both.ExitCode, 2);
   EXPECT_NE(both.Output.find("--type and --type-file cannot be used together"), std::string::npos) << both.Output;
+}
+
+// A folder of units and form files is the project: its first unit is typed into, its form
+// read from the form file beside it.
+TEST_F(HostTest, OpensAProjectFromAFolder) {
+  const fs::path project = Dir / "My.Game";
+  fs::create_directories(project);
+  std::ofstream(project / "Board.pas", std::ios::binary) << "unit Board;\r\nend.\r\n";
+  std::ofstream(project / "Board.dfm", std::ios::binary)
+      << "object BoardForm: TBoardForm\r\n  object Grid: TDrawGrid\r\n  end\r\n  object Timer1: TTimer\r\n  end\r\nend\r\n";
+  std::ofstream(project / "Tools.pas", std::ios::binary) << "unit Tools;\r\nend.\r\n";
+  const TRun run = RunHost("--project '" + project.string() + "/' --type ab --no-audio-out --profile '" +
+                           (Dir / "p").string() + "'");
+  ASSERT_EQ(run.ExitCode, 0) << run.Output;
+  EXPECT_NE(run.Output.find("editing Board.pas (3 lines)"), std::string::npos) << run.Output;
+  EXPECT_NE(run.Output.find("project My.Game.dpr: 2 unit(s), 1 form(s)\n"), std::string::npos) << run.Output;
+  EXPECT_NE(run.Output.find("form BoardForm (TBoardForm) read from Board.dfm: 2 components\n"), std::string::npos)
+      << run.Output;
 }
 
 // The time from key release to the sound's first mixed sample is measured where the device

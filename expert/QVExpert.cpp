@@ -179,7 +179,7 @@ void TQVCustomExpert::GetPropertyValue(const String& FormName, const String& Com
           TInterfaceGuard<TIModuleInterface> current(ToolServices->GetModuleInterface(currentFile));
           if (current) current->ShowSource();
         }
-        module.Reset();
+        module.Reset();  // an earlier match's module goes back before the next is looked up
         module.Reset(ToolServices->GetFormModuleInterface(FormName));
       }
     }

@@ -1,4 +1,4 @@
-// The expert base class, its IDE menu helper, its source-editing helpers and its form lookups.
+// The expert base class, its IDE menu helper, its source-editing, caret and form helpers.
 #include "QVExpert.h"
 
 #include <algorithm>
@@ -142,6 +142,64 @@ void TQVCustomExpert::InsertSourceLine(Integer Line, const String& Text) { Inser
 void TQVCustomExpert::UpdateSourceLine(Integer Line, const String& Text) {
   DeleteSourceLine(Line);
   InsertSourceLine(Line, Text);
+}
+
+TEditPos TQVCustomExpert::GetCaretPos() {
+  TEditPos result{0, 0};
+  TCurrentEditor current;
+  if (!current.Editor) return result;
+  TInterfaceGuard<TIEditView> view(current.FirstView());
+  if (view) result = view->GetPos(0);
+  return result;
+}
+
+void TQVCustomExpert::SetCaretPos(const TEditPos& Pos) {
+  TCurrentEditor current;
+  if (!current.Editor) return;
+  TInterfaceGuard<TIEditView> view(current.FirstView());
+  if (view) view->SetPos(0, Pos);
+}
+
+// The caret stands in its control's client pixels; it is carried to the screen through the
+// editor form's client origin and brought near its bottom-left corner by the form's frame
+// height less one pixel and four pixels to the right.
+TPoint TQVCustomExpert::GetCaretXY() {
+  TPoint p{0, 0};
+  if (!::GetCaretPos(&p) || p.X == 0 || p.Y == 0) return {0, 0};
+  const HWND h = GetEditHandle();
+  if (!h) return {0, 0};
+  TRect windowRect{}, clientRect{};
+  GetWindowRect(h, &windowRect);
+  GetClientRect(h, &clientRect);
+  if (windowRect.Bottom <= 0) return {0, 0};
+  ClientToScreen(h, &p);
+  p.Y += (windowRect.Bottom - windowRect.Top) - (clientRect.Bottom - clientRect.Top) - 1;
+  p.X += 4;
+  return p;
+}
+
+// The character height is that of a fresh device context of the editor window (its default
+// font). Each step reads the place the step before it set.
+void TQVCustomExpert::AlignPopupToCaret(TCustomForm* Form) {
+  if (!Form || !Screen) return;
+  TEXTMETRICA tm{};
+  if (const HWND h = GetEditHandle()) {
+    if (const HDC dc = GetDC(h)) {
+      GetTextMetricsA(dc, &tm);
+      ReleaseDC(h, dc);
+    }
+  }
+  const TPoint p = GetCaretXY();
+  if (p.X <= 0 || p.Y <= 0) return;
+  const Integer screenWidth = Screen->GetWidth(), screenHeight = Screen->GetHeight();
+  Form->SetLeft(p.X);
+  Form->SetTop(p.Y + tm.tmHeight);
+  if (Form->GetTop() + Form->GetHeight() > screenHeight) Form->SetTop(p.Y - Form->GetHeight());
+  if (Form->GetLeft() + Form->GetWidth() > screenWidth) Form->SetLeft(p.X - Form->GetWidth());
+  if (Form->GetLeft() < 0 || Form->GetLeft() + Form->GetWidth() > screenWidth)
+    Form->SetLeft((screenWidth - Form->GetWidth()) / 2);
+  if (Form->GetTop() < 0 || Form->GetTop() + Form->GetHeight() > screenHeight)
+    Form->SetTop((screenHeight - Form->GetHeight()) / 2);
 }
 
 // The name runs from byte 3 (after the resource type) to the first zero byte or the end of

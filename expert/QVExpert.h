@@ -1,5 +1,5 @@
 // The base class of the package's experts: the source-line list and the helpers that talk
-// to the IDE through its tool interfaces, releasing everything they obtain on every path, in
+// to the IDE through its tool interfaces and place popups at the editor's caret, releasing everything they obtain on every path, in
 // the reverse order of obtaining. Exceptions the IDE raises inside the source and form helpers
 // reach the caller once everything is released.
 #pragma once
@@ -7,6 +7,7 @@
 #include "platform/ide/EditIntf.h"
 #include "platform/ide/ExptIntf.h"
 #include "platform/ide/ToolIntf.h"
+#include "platform/vcl/Forms.h"
 
 class TQVCustomExpert : public TIExpert {
   DECLARE_CLASS(TQVCustomExpert, TIExpert)
@@ -36,6 +37,19 @@ class TQVCustomExpert : public TIExpert {
   void InsertSourceLine(Integer Line, const String& Text);
   // Replaces line Line by Text as two steps: the deletion, then the insertion.
   void UpdateSourceLine(Integer Line, const String& Text);
+
+  // The cursor of the current module's first editor view, lines and columns from 1; (0, 0)
+  // when there is no view.
+  TEditPos GetCaretPos();
+  // Moves that cursor; nothing without a view.
+  void SetCaretPos(const TEditPos& Pos);
+  // A screen point just below the editor's text caret, or (0, 0) when there is no caret or no
+  // editor window. A caret in the first pixel column or row counts as none.
+  TPoint GetCaretXY();
+  // Places Form one character height below the caret point, or above it and to its left
+  // where it would leave the screen, centred where it fits neither way; without a caret point
+  // it stays where it is.
+  void AlignPopupToCaret(TCustomForm* Form);
 
   // Whether FileName is a binary form file of the form FormName: its resource name is the
   // class-name prefix letter followed by exactly FormName (TFORM1 for Form1, not TFORM10),

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "Forms.h"
+#include "Menus.h"
 #include "Reader.h"
 #include "platform/win/Region.h"
 
@@ -28,6 +29,7 @@ static const TPropInfo ControlProps[] = {
     PUBLISHED_STR(TControl, "Hint", GetHint, SetHint),
 };
 
+IMPLEMENT_ENUM_INFO(TAlign, "alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient")
 IMPLEMENT_COMPONENT_CLASS_PROPS(TControl, TComponent, ControlProps)
 IMPLEMENT_COMPONENT_CLASS(TWinControl, TControl)
 IMPLEMENT_COMPONENT_CLASS(TCustomControl, TWinControl)
@@ -204,6 +206,40 @@ void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AH
   FWidth = AWidth;
   FHeight = AHeight;
   Invalidate();
+  RequestAlign();
+  if (!GetComponentState().Contains(csLoading)) Resize();
+}
+
+void TControl::SetAlign(TAlign Value) {
+  if (FAlign != Value) {
+    const TAlign old = FAlign;
+    FAlign = Value;
+    const bool wasVertical = old == alLeft || old == alRight, isVertical = Value == alLeft || Value == alRight;
+    const bool edges = old != alNone && old != alClient && Value != alNone && Value != alClient;
+    if (!GetComponentState().Contains(csLoading) && edges && wasVertical != isVertical)
+      SetBounds(FLeft, FTop, FHeight, FWidth);
+  }
+  RequestAlign();
+}
+
+void TControl::RequestAlign() {
+  if (FParent) FParent->AlignControl(this);
+}
+
+void TControl::Resize() {
+  if (OnResize) OnResize(this);
+}
+
+void TControl::SetPopupMenu(TPopupMenu* Value) {
+  if (FPopupMenu == Value) return;
+  if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
+  FPopupMenu = Value;
+  if (Value) Value->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FPopupMenu) FPopupMenu = nullptr;
 }
 
 void TControl::SetVisible(bool v) {
@@ -213,6 +249,7 @@ void TControl::SetVisible(bool v) {
   FVisible = v;
   Perform(CM_VISIBLECHANGED, v ? 1 : 0, 0);
   if (v) Invalidate();
+  RequestAlign();
 }
 
 void TControl::SetEnabled(bool v) {
@@ -280,9 +317,18 @@ void TControl::MouseMessage(TMessage& Message) {
       MouseUp(mbLeft, shift, x, y);
       return;
     }
-    case WM_RBUTTONUP:
+    case WM_RBUTTONUP: {
       MouseUp(mbRight, shift, x, y);
+      // The context menu: the popup menu of this control or of the nearest parent with one.
+      TControl* owner = this;
+      while (owner && !owner->FPopupMenu) owner = owner->FParent;
+      if (owner && FParent) {
+        const TPoint at = ClientToScreen({x, y});
+        owner->FPopupMenu->PopupComponent = owner;
+        owner->FPopupMenu->Popup(at.X, at.Y);
+      }
       return;
+    }
     case WM_MBUTTONUP:
       MouseUp(mbMiddle, shift, x, y);
       return;
@@ -459,6 +505,7 @@ void TWinControl::InsertControl(TControl* c) {
   } else if (HandleAllocated()) {
     Invalidate();
   }
+  if (!c->GetComponentState().Contains(csReading)) AlignControl(c);
 }
 
 void TWinControl::RemoveControl(TControl* c) {
@@ -472,6 +519,7 @@ void TWinControl::RemoveControl(TControl* c) {
   if (gCaptureControl == c) SetCaptureControl(nullptr);
   if (gMouseControl == c) gMouseControl = nullptr;
   c->FParent = nullptr;
+  Realign();
 }
 
 HWND TWinControl::GetHandle() {
@@ -489,6 +537,8 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   Params.WinClassName = ClassName();
   Params.Caption = FText;
   Params.Style = WS_CHILD | WS_CLIPSIBLINGS;
+  // A container's own painting leaves its child windows alone.
+  if (FControlStyle.Contains(csAcceptsControls)) Params.Style |= WS_CLIPCHILDREN;
   if (FVisible) Params.Style |= WS_VISIBLE;
   if (!FEnabled) Params.Style |= WS_DISABLED;
   Params.Bounds = GetBoundsRect();
@@ -515,6 +565,10 @@ void TWinControl::CreateWnd() {
   if (!h) throw EOutOfResources("Error creating window");
   FHandle = h;
   ControlsByHandle()[h] = this;
+  // The window system sizes a new window before its children exist: the children align
+  // then, and the control hears of its size.
+  Realign();
+  if (!GetComponentState().Contains(csLoading)) Resize();
   for (TWinControl* c : FWinControls) c->HandleNeeded();
 }
 
@@ -547,6 +601,90 @@ void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer
   FWidth = AWidth;
   FHeight = AHeight;
   if (FHandle) MoveWindow(FHandle, ALeft, ATop, AWidth, AHeight, TRUE);
+  RequestAlign();
+}
+
+void TWinControl::DisableAlign() { ++FAlignLevel; }
+
+void TWinControl::EnableAlign() {
+  if (--FAlignLevel == 0 && FAlignmentNeeded) Realign();
+}
+
+// A request raised while the pass runs (each child's SetBounds asks again) is dropped.
+void TWinControl::AlignControl(TControl* AControl) {
+  if (!FHandle || Destroying()) return;
+  if (FAlignLevel != 0) {
+    FAlignmentNeeded = true;
+    return;
+  }
+  DisableAlign();
+  try {
+    TRect r = GetClientRect();
+    AlignControls(AControl, r);
+  } catch (...) {
+    FAlignmentNeeded = false;
+    EnableAlign();
+    throw;
+  }
+  FAlignmentNeeded = false;
+  EnableAlign();
+}
+
+void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
+  bool work = false;
+  for (Integer i = 0; i < GetControlCount() && !work; ++i) work = GetControl(i)->GetAlign() != alNone;
+  if (!work) return;
+  AdjustClientRect(Rect);
+  // Within one pass: the control that asked first, the others in Controls[] order, each
+  // before the first placed one it lies outside of (for the bottom and right edges an equal
+  // edge counts as outside, so of two at the same edge the later one ends up outermost).
+  auto insertBefore = [](const TControl* c, const TControl* entry, TAlign align) {
+    switch (align) {
+      case alTop: return c->GetTop() < entry->GetTop();
+      case alBottom: return c->GetTop() + c->GetHeight() >= entry->GetTop() + entry->GetHeight();
+      case alLeft: return c->GetLeft() < entry->GetLeft();
+      case alRight: return c->GetLeft() + c->GetWidth() >= entry->GetLeft() + entry->GetWidth();
+      default: return false;
+    }
+  };
+  // The list keeps its room between passes, so laying out again allocates nothing.
+  std::vector<TControl*>& list = FAlignList;
+  for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
+    list.clear();
+    if (AControl && AControl->GetAlign() == align && AControl->GetVisible()) list.push_back(AControl);
+    for (Integer i = 0; i < GetControlCount(); ++i) {
+      TControl* c = GetControl(i);
+      if (c == AControl || c->GetAlign() != align || !c->GetVisible()) continue;
+      auto at = list.begin();
+      while (at != list.end() && !insertBefore(c, *at, align)) ++at;
+      list.insert(at, c);
+    }
+    for (TControl* c : list) {
+      Integer left = Rect.Left, top = Rect.Top, width = Rect.Right - Rect.Left, height = Rect.Bottom - Rect.Top;
+      if (width < 0 || align == alLeft || align == alRight) width = c->GetWidth();
+      if (height < 0 || align == alTop || align == alBottom) height = c->GetHeight();
+      switch (align) {
+        case alTop: Rect.Top += height; break;
+        case alBottom: Rect.Bottom -= height; top = Rect.Bottom; break;
+        case alLeft: Rect.Left += width; break;
+        case alRight: Rect.Right -= width; left = Rect.Right; break;
+        default: break;
+      }
+      c->SetBounds(left, top, width, height);
+      // A control that did not take the size it was given gives the difference back.
+      switch (align) {
+        case alTop: Rect.Top -= height - c->GetHeight(); break;
+        case alBottom: Rect.Bottom += height - c->GetHeight(); break;
+        case alLeft: Rect.Left -= width - c->GetWidth(); break;
+        case alRight: Rect.Right += width - c->GetWidth(); break;
+        case alClient:
+          Rect.Right += width - c->GetWidth();
+          Rect.Bottom += height - c->GetHeight();
+          break;
+        default: break;
+      }
+    }
+  }
 }
 
 void TWinControl::SetVisible(bool v) {
@@ -723,6 +861,8 @@ void TWinControl::Dispatch(TMessage& Message) {
       FWidth = r.Width();
       FHeight = r.Height();
       DefaultHandler(Message);
+      Realign();
+      if (!GetComponentState().Contains(csLoading)) Resize();
       return;
     }
     case CM_COLORCHANGED:

@@ -7,6 +7,7 @@
 
 class TWinControl;
 class TCustomForm;
+class TPopupMenu;
 
 enum TShiftStateItem : uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateItem>;
@@ -21,6 +22,7 @@ constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry 
 constexpr TModalResult mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
+DECLARE_ENUM_INFO(TAlign)
 
 using TCursor = int16_t;
 constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSize = -22;
@@ -64,7 +66,9 @@ class TControl : public TComponent {
   void SetHeight(Integer v) { SetBounds(FLeft, FTop, FWidth, v); }
   virtual TRect GetClientRect() const { return {0, 0, FWidth, FHeight}; }
   TAlign GetAlign() const { return FAlign; }
-  void SetAlign(TAlign a) { FAlign = a; }
+  // Asks the parent to align its children, also when the value is the same; a change between
+  // a horizontal edge and a vertical one swaps Width and Height first.
+  void SetAlign(TAlign Value);
 
   bool GetVisible() const { return FVisible; }
   virtual void SetVisible(bool v);
@@ -78,6 +82,12 @@ class TControl : public TComponent {
   virtual void SetText(const String& s);
   String GetHint() const { return FHint; }
   void SetHint(const String& s) { FHint = s; }
+  // Whether the hint is shown; kept for the hint window, which the stand-in does not draw.
+  bool GetShowHint() const { return FShowHint; }
+  void SetShowHint(bool v) { FShowHint = v; }
+  // The menu a right-button release over the control pops up, at the mouse.
+  TPopupMenu* GetPopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* Value);
   TCursor GetCursor() const { return FCursor; }
   void SetCursor(TCursor c) { FCursor = c; }
   TControlStyle GetControlStyle() const { return FControlStyle; }
@@ -118,6 +128,7 @@ class TControl : public TComponent {
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
+  TNotifyEvent OnResize;
 
   // A control read from a form stream takes the control it was read inside as its parent.
   void ReadState(TReader* Reader) override;
@@ -126,6 +137,11 @@ class TControl : public TComponent {
   void SetParentComponent(TComponent* Value) override;
 
  protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The parent lays out its aligned children again, with this one first among its equals.
+  void RequestAlign();
+  // After each change of size (a windowed control's when its window has one): OnResize.
+  virtual void Resize();
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
   virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
@@ -152,6 +168,8 @@ class TControl : public TComponent {
   String FText;
   String FHint;
   TCursor FCursor = crDefault;
+  bool FShowHint = false;
+  TPopupMenu* FPopupMenu = nullptr;
 
   friend class TWinControl;
 };
@@ -193,6 +211,17 @@ class TWinControl : public TControl {
   TControl* ControlAtPos(TPoint p, bool AllowDisabled) const;
   TBrush* GetBrush() const { return FBrush; }
 
+  // Alignment: the children with an Align take their places in the client area less
+  // AdjustClientRect, in the passes alTop, alBottom, alLeft, alRight, alClient, whenever one
+  // of them or this control changes; nothing happens before the window exists.
+  // DisableAlign and EnableAlign bracket a series of changes into one pass.
+  void DisableAlign();
+  void EnableAlign();
+  bool AlignDisabled() const { return FAlignLevel > 0; }
+  void Realign() { AlignControl(nullptr); }
+  // The rectangle children align in; the whole client area unless a class says otherwise.
+  virtual void AdjustClientRect(TRect&) const {}
+
   virtual void SetFocus();
   bool Focused() const;
   virtual bool CanFocus() const;
@@ -213,6 +242,8 @@ class TWinControl : public TControl {
   void GetChildren(TGetChildProc Proc, TComponent* Root) override;
 
  protected:
+  void AlignControl(TControl* AControl);
+  virtual void AlignControls(TControl* AControl, TRect& Rect);
   struct TCreateParams {
     String WinClassName;
     String Caption;
@@ -252,6 +283,11 @@ class TWinControl : public TControl {
   std::vector<TControl*> FControls;     // graphic children
   std::vector<TWinControl*> FWinControls;  // windowed children
   TBrush* FBrush;  // the background, in Color
+  Integer FAlignLevel = 0;
+  bool FAlignmentNeeded = false;
+  std::vector<TControl*> FAlignList;  // one pass's controls in their order
+
+  friend class TControl;
 };
 
 // A windowed control that paints itself on its canvas.

@@ -3,6 +3,7 @@
 
 #include "StdCtrls.h"
 
+IMPLEMENT_ENUM_INFO(TPanelBevel, "bvNone", "bvLowered", "bvRaised", "bvSpace")
 IMPLEMENT_COMPONENT_CLASS(TCustomPanel, TCustomControl)
 IMPLEMENT_COMPONENT_CLASS(TPanel, TCustomPanel)
 
@@ -32,21 +33,25 @@ TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
 void TCustomPanel::SetBevelOuter(TPanelBevel v) {
   if (FBevelOuter == v) return;
   FBevelOuter = v;
+  Realign();
   Invalidate();
 }
 void TCustomPanel::SetBevelInner(TPanelBevel v) {
   if (FBevelInner == v) return;
   FBevelInner = v;
+  Realign();
   Invalidate();
 }
 void TCustomPanel::SetBevelWidth(TBevelWidth v) {
   if (FBevelWidth == v) return;
   FBevelWidth = v;
+  Realign();
   Invalidate();
 }
 void TCustomPanel::SetBorderWidth(Integer v) {
   if (FBorderWidth == v) return;
   FBorderWidth = v;
+  Realign();
   Invalidate();
 }
 void TCustomPanel::SetAlignment(TAlignment v) {

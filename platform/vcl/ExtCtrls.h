@@ -4,6 +4,7 @@
 #include "Controls.h"
 
 enum TPanelBevel : uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
+DECLARE_ENUM_INFO(TPanelBevel)
 using TBevelWidth = Integer;
 
 // Draws a 3-D frame of Width pixels inside Rect (top-left in TopColor, bottom-right in
@@ -27,7 +28,11 @@ class TCustomPanel : public TCustomControl {
   TAlignment GetAlignment() const { return FAlignment; }
   void SetAlignment(TAlignment v);
   // The rectangle children align in: the client area less border and bevels.
-  virtual void AdjustClientRect(TRect& Rect) const;
+  void AdjustClientRect(TRect& Rect) const override;
+  // Whether a size change repaints the whole panel. The window system here always repaints a
+  // resized window whole, so False saves nothing yet; the flag is kept for those who set it.
+  bool GetFullRepaint() const { return FFullRepaint; }
+  void SetFullRepaint(bool v) { FFullRepaint = v; }
 
   void Dispatch(TMessage& Message) override;
 
@@ -40,6 +45,7 @@ class TCustomPanel : public TCustomControl {
   TBevelWidth FBevelWidth = 1;
   Integer FBorderWidth = 0;
   TAlignment FAlignment = taCenter;
+  bool FFullRepaint = true;
 };
 
 class TPanel : public TCustomPanel {

@@ -517,6 +517,11 @@ void TBitmap::Assign(const TBitmap* source) {
     SetHandle(0);
     return;
   }
+  FTransparent = source->FTransparent;
+  FTransparentMode = source->FTransparentMode;
+  FTransparentColor = source->FTransparentColor;
+  // The same picture again (a button's glyph pushed at each layout) costs nothing.
+  if (FHandle && EqualBitmapBits(FHandle, source->FHandle)) return;
   BITMAP info = InfoOf(source->FHandle);
   HBITMAP copy = CreateBitmap(info.bmWidth, info.bmHeight, 1, info.bmBitsPixel, nullptr);
   HDC src = CreateCompatibleDC(0), dst = CreateCompatibleDC(0);
@@ -529,9 +534,6 @@ void TBitmap::Assign(const TBitmap* source) {
   DeleteDC(src);
   DeleteDC(dst);
   if (source->FCanvas) source->FCanvas->Attach(source->FHandle);
-  FTransparent = source->FTransparent;
-  FTransparentMode = source->FTransparentMode;
-  FTransparentColor = source->FTransparentColor;
   SetHandle(copy);
 }
 
@@ -591,6 +593,18 @@ void TIcon::SetHandle(HICON h) {
     DeleteObject(info.hbmColor);
   }
   if (OnChange) OnChange(this);
+}
+
+void TIcon::Assign(const TIcon* source) {
+  if (source == this) return;
+  HICON copy = 0;
+  ICONINFO info;
+  if (source && source->FHandle && GetIconInfo(source->FHandle, &info)) {
+    copy = CreateIconIndirect(&info);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+  }
+  SetHandle(copy);
 }
 
 void TIcon::LoadFromFile(const String& path) {

@@ -286,6 +286,8 @@ class TIcon : public TGraphic {
   bool Empty() const override { return FHandle == 0; }
   HICON GetHandle() const { return FHandle; }
   void SetHandle(HICON h);
+  // Takes a copy of the other icon's picture (none when it is empty or null).
+  void Assign(const TIcon* source);
   void LoadFromFile(const String& path);
   void LoadFromResourceName(HMODULE module, const String& name);
   void Draw(TCanvas* ACanvas, const TRect& Rect) override;

@@ -178,6 +178,19 @@ const TTypeInfo* MethodTypeInfoOf(const TMethod<Sig>*) { return &MethodTypeInfo<
     .GetMethod = [](const TObject* o) -> TMethodValue { return BRISK_SELF(Cls)->Field.Erase(); },    \
     .SetMethod = [](TObject* o, const TMethodValue& v) { return static_cast<Cls*>(o)->Field.Assign(v); } \
   }
+// An event read and written through accessors.
+#define PUBLISHED_EVENT_ACCESSORS(Cls, PropName, Getter, Setter)                                      \
+  TPropInfo {                                                                                        \
+    .Name = PropName, .Kind = tkMethod, .GetOrd = nullptr, .SetOrd = nullptr, .GetStr = nullptr,     \
+    .SetStr = nullptr, .PropType = MethodTypeInfoOf(static_cast<const BRISK_TYPE_OF(Cls, Getter)*>(nullptr)), \
+    .GetMethod = [](const TObject* o) -> TMethodValue { return BRISK_SELF(Cls)->Getter().Erase(); },  \
+    .SetMethod = [](TObject* o, const TMethodValue& v) {                                             \
+      BRISK_TYPE_OF(Cls, Getter) event;                                                              \
+      if (!event.Assign(v)) return false;                                                            \
+      static_cast<Cls*>(o)->Setter(event);                                                           \
+      return true;                                                                                   \
+    }                                                                                                \
+  }
 // A floating-point number.
 #define PUBLISHED_FLOAT(Cls, PropName, Getter, Setter)                                                \
   TPropInfo {                                                                                        \

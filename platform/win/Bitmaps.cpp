@@ -132,6 +132,12 @@ namespace {
 TGdiBitmap* BitmapOf(HBITMAP h) { return LookupGdi<TGdiBitmap>(h, OBJ_BITMAP); }
 }  // namespace
 
+BOOL EqualBitmapBits(HBITMAP a, HBITMAP b) {
+  const TGdiBitmap *x = BitmapOf(a), *y = BitmapOf(b);
+  if (!x || !y) return FALSE;
+  return x->BitsPerPixel == y->BitsPerPixel && x->Pixels.Width == y->Pixels.Width && x->Pixels.Pixels == y->Pixels.Pixels;
+}
+
 HICON CreateIconIndirect(const ICONINFO* info) {
   TGdiBitmap* mask = info ? BitmapOf(info->hbmMask) : nullptr;
   if (!mask) {

@@ -117,6 +117,8 @@ constexpr uint32_t CM_CONTROLLISTCHANGE = CM_BASE + 44;
 constexpr uint32_t CM_CHILDKEY = CM_BASE + 46;
 constexpr uint32_t CM_INVALIDATE = CM_BASE + 52;
 constexpr uint32_t CM_CONTROLCHANGE = CM_BASE + 54;
+// A control docked into a windowed control; without drag-docking it reaches the default handling.
+constexpr uint32_t CM_DOCKCLIENT = CM_BASE + 56;
 constexpr uint32_t CM_BORDERCHANGED = CM_BASE + 59;
 
 constexpr uint32_t CN_BASE = 0xBC00;

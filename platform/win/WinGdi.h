@@ -128,6 +128,9 @@ BOOL DeleteObject(HGDIOBJ obj);
 int GetObjectA(HGDIOBJ obj, int size, void* buffer);
 DWORD GetObjectType(HGDIOBJ obj);
 int GetGdiObjectCount();  // objects created and not yet deleted (stock objects excluded)
+// Whether two bitmaps hold the same picture (depth, size and every pixel), so that a copy
+// that would change nothing can be left out. Not in the real system.
+BOOL EqualBitmapBits(HBITMAP a, HBITMAP b);
 
 // Regions.
 constexpr int ERROR = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3;

@@ -1,0 +1,651 @@
+// The panel: construction and destruction, its properties, the deferred release, and the
+// title bar's buttons with their layout and clicks.
+#include "EIPanel.h"
+
+#include "platform/vcl/Filer.h"
+
+static const TPropInfo SplitterPanelProps[] = {
+    PUBLISHED_ENUM(TSplitterPanel, "Align", GetAlign, SetAlign, alNone),
+    PUBLISHED_ENUM(TSplitterPanel, "BevelInner", GetBevelInner, SetBevelInner, bvNone),
+    PUBLISHED_ENUM(TSplitterPanel, "BevelOuter", GetBevelOuter, SetBevelOuter, bvRaised),
+    PUBLISHED_INT_DEFAULT(TSplitterPanel, "BevelWidth", GetBevelWidth, SetBevelWidth, 1),
+    PUBLISHED_INT_DEFAULT(TSplitterPanel, "BorderWidth", GetBorderWidth, SetBorderWidth, 0),
+    PUBLISHED_EVENT(TSplitterPanel, "OnMouseDown", OnMouseDown),
+    PUBLISHED_EVENT(TSplitterPanel, "OnMouseMove", OnMouseMove),
+    PUBLISHED_EVENT(TSplitterPanel, "OnMouseUp", OnMouseUp),
+};
+
+static const TPropInfo EIPanelProps[] = {
+    PUBLISHED_IDENT_INT(TEIPanel, "Color", GetColor, SetColor, &TColor_TypeInfo, clBtnFace),
+    PUBLISHED_STR(TEIPanel, "Caption", GetCaption, SetCaption),
+    PUBLISHED_ENUM(TEIPanel, "BevelInner", GetBevelInner, SetBevelInner, bvNone),
+    PUBLISHED_ENUM(TEIPanel, "BevelOuter", GetBevelOuter, SetBevelOuter, bvRaised),
+    PUBLISHED_ENUM(TEIPanel, "Align", GetAlign, SetAlign, NoDefault),
+    PUBLISHED_ENUM(TEIPanel, "Dragable", GetDragable, SetDragable, NoDefault),
+    PUBLISHED_INT_DEFAULT(TEIPanel, "Size", GetSize, SetSize, NoDefault),
+    PUBLISHED_EVENT(TEIPanel, "OnButtonClick", OnButtonClick),
+    PUBLISHED_EVENT(TEIPanel, "OnDragOffForm", OnDragOffForm),
+    PUBLISHED_EVENT(TEIPanel, "OnDragTo", OnDragTo),
+    PUBLISHED_EVENT_ACCESSORS(TEIPanel, "OnTitleBarPaint", GetTitleBarDrawEvent, SetTitleBarDrawEvent),
+    PUBLISHED_EVENT(TEIPanel, "OnTitleBarDblClick", OnTitleBarDblClick),
+    PUBLISHED_EVENT(TEIPanel, "OnUserButtonClick", OnUserButtonClick),
+    PUBLISHED_EVENT(TEIPanel, "OnAlign", OnAlign),
+    PUBLISHED_EVENT(TEIPanel, "OnDragToForm", OnDragToForm),
+    PUBLISHED_ENUM(TEIPanel, "TitleBarAlign", GetTitleBarAlign, SetTitleBarAlign, NoDefault),
+    PUBLISHED_ENUM(TEIPanel, "TitleBarVisible", GetTitleBarVisible, SetTitleBarVisible, NoDefault),
+    PUBLISHED_SET(TEIPanel, "TitleBarButtonVisible", GetTitleBarButtonVisible, SetTitleBarButtonVisible, NoDefault),
+    PUBLISHED_SET(TEIPanel, "TitleBarButtonEnabled", GetTitleBarButtonEnabled, SetTitleBarButtonEnabled, NoDefault),
+    PUBLISHED_IDENT_INT(TEIPanel, "TitleBarColor", GetTitleBarColor, SetTitleBarColor, &TColor_TypeInfo, NoDefault),
+    PUBLISHED_OBJECT(TEIPanel, "TitleBarFont", GetTitleBarFont),
+    PUBLISHED_STR(TEIPanel, "TitleBarCaption", GetTitleBarCaption, SetTitleBarCaption),
+    PUBLISHED_STR(TEIPanel, "TitleBarHint", GetTitleBarHint, SetTitleBarHint),
+    PUBLISHED_REFERENCE(TEIPanel, "TitleBarPopupMenu", GetTitleBarPopupMenu, SetTitleBarPopupMenu),
+    PUBLISHED_OBJECT(TEIPanel, "TitleBarIcon", GetTitleBarIcon),
+    PUBLISHED_ENUM(TEIPanel, "TitleBarButtonFlat", GetTitleBarButtonFlat, SetTitleBarButtonFlat, NoDefault),
+    PUBLISHED_ENUM(TEIPanel, "SplitterAlign", GetSplitterAlign, SetSplitterAlign, NoDefault),
+    PUBLISHED_ENUM(TEIPanel, "SplitterVisible", GetSplitterVisible, SetSplitterVisible, NoDefault),
+    PUBLISHED_IDENT_INT(TEIPanel, "SplitterColor", GetSplitterColor, SetSplitterColor, &TColor_TypeInfo, NoDefault),
+    PUBLISHED_ENUM(TEIPanel, "SplitterBevel", GetSplitterBevel, SetSplitterBevel, NoDefault),
+    PUBLISHED_ENUM(TEIPanel, "TitleBarFilling", GetTitleBarFilling, SetTitleBarFilling, NoDefault),
+    PUBLISHED_ENUM(TEIPanel, "LiveSplit", GetLiveSplit, SetLiveSplit, NoDefault),
+};
+
+IMPLEMENT_COMPONENT_CLASS_PROPS(TSplitterPanel, TCustomPanel, SplitterPanelProps)
+IMPLEMENT_COMPONENT_CLASS_PROPS(TEIPanel, TCustomPanel, EIPanelProps)
+IMPLEMENT_CLASS(TDragControl, TObject)
+IMPLEMENT_CLASS(TSplitterControl, TObject)
+
+static const TClassRegistration PanelClasses{TEIPanel::StaticClass(), TTitleBar::StaticClass(),
+                                             TTitleBarButton::StaticClass(), TSplitterPanel::StaticClass()};
+
+namespace {
+bool IsVerticalAlign(TAlign a) { return a == alLeft || a == alRight; }
+bool IsHorizontalAlign(TAlign a) { return a == alTop || a == alBottom; }
+}  // namespace
+
+// ---- construction and destruction ----------------------------------------------------------
+
+TEIPanel::TEIPanel(TComponent* AOwner) : TCustomPanel(AOwner) {
+  SetBevelOuter(bvRaised);
+  SetBevelInner(bvNone);
+  SetFullRepaint(false);
+  FDestroying = false;
+  SetCaption("");
+
+  FTitleBar = new TTitleBar(this);
+  FTitleBar->SetParent(this);
+  FTitleBar->OnTitleBarStartDrag = MethodOf<&TEIPanel::DoTitleBarDragStart>(this);
+  FTitleBar->OnTitleBarEndDrag = MethodOf<&TEIPanel::DoTitleBarDragEnd>(this);
+  FTitleBar->OnTitleBarDoDrag = MethodOf<&TEIPanel::DoTitleBarDragMove>(this);
+  FTitleBar->OnDblClick = MethodOf<&TEIPanel::DoTitleBarDblClick>(this);
+  FTitleBar->SetDragAllowed(true);
+  FTitleBar->SetShowHint(true);
+
+  CreateButtons();
+
+  OnButtonClick = nullptr;
+  FTitleBarAlign = talLeft;
+
+  FTitleBar->SetColor(clActiveCaption);
+  FTitleBar->GetFont()->SetColor(clCaptionText);
+  FTitleBar->GetFont()->SetStyle({fsBold});
+  FTitleBar->SetBevelInner(bvNone);
+  FTitleBar->SetBevelOuter(bvNone);
+  SetTitleBarCaption("Title");
+
+  FTitleBarButtonVisible = FTitleBarButtonEnabled = DefaultTitleBarButtons;
+
+  FSplitter = new TSplitterPanel(this);
+  FSplitter->SetParent(this);
+  FSplitter->OnMouseDown = MethodOf<&TEIPanel::DoSplitterMouseDown>(this);
+  FSplitter->OnMouseUp = MethodOf<&TEIPanel::DoSplitterMouseUp>(this);
+  FSplitter->OnMouseMove = MethodOf<&TEIPanel::DoSplitterMouseMove>(this);
+  FSplitter->SetCaption("");
+  SetSplitterAlign(talRight);
+
+  FDragControl = new TDragControl();
+  FSplitterControl = new TSplitterControl(FSplitter, this);
+
+  FRestoreSize = -1;
+  FRestoreSplitterVisible = -1;
+  FButtons = new TListOf<TTitleBarBtn>();
+  FButtonControls = new TListOf<TTitleBarButton>();
+
+  SetTitleBarButtonFlat(false);
+  SetupTitleBar();
+  FLiveSplit = false;
+}
+
+// No layout from here on: the buttons and the title bar go while the flag is set.
+void TEIPanel::Destroy() {
+  FDestroying = true;
+  FreeAndNil(FSplitterControl);
+  FreeAndNil(FDragControl);
+  for (TTitleBarButton** b : {&FBtnX, &FBtnLeft, &FBtnRight, &FBtnTop, &FBtnBottom, &FBtnFloat, &FBtnMinMax, &FBtnHelp})
+    FreeAndNil(*b);
+  if (FButtons)
+    for (Integer i = 0; i < FButtons->GetCount(); ++i) FButtons->Get(i)->Free();
+  FreeAndNil(FButtons);
+  FreeAndNil(FButtonControls);
+  FreeAndNil(FTitleBar);
+  inherited::Destroy();
+}
+
+// The standard buttons tell the panel when they go (their owner is the title bar), so a field
+// never outlives its button.
+void TEIPanel::CreateButtons() {
+  TTitleBarButton** fields[] = {&FBtnX, &FBtnLeft, &FBtnRight, &FBtnTop, &FBtnBottom, &FBtnFloat, &FBtnMinMax, &FBtnHelp};
+  for (TTitleBarButton** field : fields) {
+    *field = new TTitleBarButton(FTitleBar);
+    (*field)->SetParent(FTitleBar);
+    (*field)->SetWidth(12);
+    (*field)->SetHeight(12);
+    (*field)->FreeNotification(this);
+  }
+  TBitmap* glyph = new TBitmap();
+  for (int id = tbbeX; id <= tbbeHelp; ++id) {
+    glyph->LoadFromResourceName(PanelModule(), TitleBarGlyphNames[id]);
+    (*fields[id])->SetGlyph(glyph);
+  }
+  glyph->Free();
+  for (TTitleBarButton** field : fields) (*field)->SetLayout(blGlyphRight);
+  for (TTitleBarButton** field : fields) (*field)->OnClick = MethodOf<&TEIPanel::DoButtonClick>(this);
+}
+
+void TEIPanel::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == opRemove) {
+    bool button = false;
+    for (TTitleBarButton** b : {&FBtnX, &FBtnLeft, &FBtnRight, &FBtnTop, &FBtnBottom, &FBtnFloat, &FBtnMinMax, &FBtnHelp})
+      if (AComponent == *b) {
+        *b = nullptr;
+        button = true;
+      }
+    if (!button && AComponent == FTitleBar) FTitleBar = nullptr;
+  }
+  inherited::Notification(AComponent, Operation);
+}
+
+// ---- the deferred release ------------------------------------------------------------------
+
+void TEIPanel::DoFree() { PostMessage(GetHandle(), CM_EIPANELRELEASE, CM_EIPANELRELEASE, CM_EIPANELRELEASE); }
+
+void TEIPanel::Dispatch(TMessage& Message) {
+  if (Message.Msg == CM_EIPANELRELEASE) {
+    CMEIPanelRelease(Message);
+    return;
+  }
+  inherited::Dispatch(Message);
+}
+
+void TEIPanel::CMEIPanelRelease(TMessage& Message) {
+  if (Message.LParam == static_cast<LPARAM>(CM_EIPANELRELEASE) && Message.WParam == static_cast<int32_t>(CM_EIPANELRELEASE)) {
+    Free();
+    return;
+  }
+  inherited::Dispatch(Message);
+}
+
+// ---- alignment and size --------------------------------------------------------------------
+
+void TEIPanel::SetAlign(TAlign Value) {
+  if (Value == GetAlign()) return;
+  const TAlign old = GetAlign();
+  if (FMinimized && ((IsVerticalAlign(old) && IsHorizontalAlign(Value)) || (IsHorizontalAlign(old) && IsVerticalAlign(Value)))) {
+    SetMinimized(false);
+    FRestoreSize = FRestoreSplitterVisible = -1;
+  }
+  TCustomPanel::SetAlign(Value);
+  switch (Value) {
+    case alTop: SetSplitterAlign(talBottom); break;
+    case alBottom: SetSplitterAlign(talTop); break;
+    case alLeft: SetSplitterAlign(talRight); break;
+    case alRight: SetSplitterAlign(talLeft); break;
+    default: break;
+  }
+  UpdateMinMaxButton();
+  if (OnAlign) OnAlign(this);
+}
+
+bool TEIPanel::IsVertical() const { return IsVerticalAlign(GetAlign()); }
+
+bool TEIPanel::IsTitleBarVertical() const { return FTitleBar && IsVerticalAlign(FTitleBar->GetAlign()); }
+
+Integer TEIPanel::GetSize() const { return IsVertical() ? GetWidth() : GetHeight(); }
+
+void TEIPanel::SetSize(Integer Value) {
+  if (IsVertical())
+    SetWidth(Value);
+  else
+    SetHeight(Value);
+}
+
+bool TEIPanel::GetDragable() const { return FTitleBar && FTitleBar->GetDragAllowed(); }
+
+void TEIPanel::SetDragable(bool Value) {
+  if (FTitleBar) FTitleBar->SetDragAllowed(Value);
+}
+
+void TEIPanel::Resize() {
+  inherited::Resize();
+  SetupTitleBar();
+}
+
+void TEIPanel::SetMinimized(bool) {}
+
+void TEIPanel::UpdateMinMaxButton() {
+  if (!FBtnMinMax) return;
+  const TAlign bar = FTitleBar ? FTitleBar->GetAlign() : alNone, panel = GetAlign();
+  const bool parallel = (IsVerticalAlign(bar) && IsVerticalAlign(panel)) || (IsHorizontalAlign(bar) && IsHorizontalAlign(panel));
+  FBtnMinMax->SetEnabled(parallel);
+  if (parallel)
+    FTitleBarButtonEnabled.Include(tbbeMinMax);
+  else
+    FTitleBarButtonEnabled.Exclude(tbbeMinMax);
+}
+
+// ---- the title bar's properties ------------------------------------------------------------
+
+void TEIPanel::SetTitleBarAlign(TTitleBarAlign Value) {
+  if (Value == FTitleBarAlign) return;
+  SetMinimized(false);
+  FRestoreSize = FRestoreSplitterVisible = -1;
+  FTitleBarAlign = Value;
+  SetupTitleBar();
+}
+
+bool TEIPanel::GetTitleBarVisible() const { return FTitleBar && FTitleBar->GetVisible(); }
+
+void TEIPanel::SetTitleBarVisible(bool Value) {
+  if (!FTitleBar || Value == FTitleBar->GetVisible()) return;
+  FTitleBar->SetVisible(Value);
+  SetupTitleBar();
+}
+
+void TEIPanel::SetTitleBarButtonVisible(TTitleBarButtonIDs Value) {
+  if (Value == FTitleBarButtonVisible) return;
+  FTitleBarButtonVisible = Value;
+  SetupTitleBar();
+}
+
+void TEIPanel::SetTitleBarButtonEnabled(TTitleBarButtonIDs Value) {
+  if (Value == FTitleBarButtonEnabled) return;
+  FTitleBarButtonEnabled = Value;
+  SetupTitleBar();
+}
+
+void TEIPanel::SetTitleBarButtonFlat(bool Value) {
+  if (Value == FTitleBarButtonFlat) return;
+  FTitleBarButtonFlat = Value;
+  SetupTitleBar();
+}
+
+TColor TEIPanel::GetTitleBarColor() const { return FTitleBar ? FTitleBar->GetColor() : clActiveCaption; }
+
+void TEIPanel::SetTitleBarColor(TColor Value) {
+  if (FTitleBar && Value != FTitleBar->GetColor()) FTitleBar->SetColor(Value);
+}
+
+TFont* TEIPanel::GetTitleBarFont() const { return FTitleBar ? FTitleBar->GetFont() : nullptr; }
+
+void TEIPanel::SetTitleBarFont(const TFont* Value) {
+  if (FTitleBar) FTitleBar->SetFont(Value);
+}
+
+String TEIPanel::GetTitleBarCaption() const { return FTitleBar ? FTitleBar->GetCaption() : String(); }
+
+void TEIPanel::SetTitleBarCaption(const String& Value) {
+  if (FTitleBar && Value != FTitleBar->GetCaption()) FTitleBar->SetCaption(Value);
+}
+
+String TEIPanel::GetTitleBarHint() const { return FTitleBar ? FTitleBar->GetHint() : String(); }
+
+void TEIPanel::SetTitleBarHint(const String& Value) {
+  if (FTitleBar && Value != FTitleBar->GetHint()) FTitleBar->SetHint(Value);
+}
+
+TPopupMenu* TEIPanel::GetTitleBarPopupMenu() const { return FTitleBar ? FTitleBar->GetPopupMenu() : nullptr; }
+
+void TEIPanel::SetTitleBarPopupMenu(TPopupMenu* Value) {
+  if (FTitleBar && Value != FTitleBar->GetPopupMenu()) FTitleBar->SetPopupMenu(Value);
+}
+
+TIcon* TEIPanel::GetTitleBarIcon() const { return FTitleBar ? FTitleBar->GetIcon() : nullptr; }
+
+void TEIPanel::SetTitleBarIcon(const TIcon* Value) {
+  if (FTitleBar) FTitleBar->SetIcon(Value);
+}
+
+bool TEIPanel::GetTitleBarFilling() const { return FTitleBar && FTitleBar->GetFilling(); }
+
+void TEIPanel::SetTitleBarFilling(bool Value) {
+  if (FTitleBar && Value != FTitleBar->GetFilling()) FTitleBar->SetFilling(Value);
+}
+
+TTitleBarDrawEvent TEIPanel::GetTitleBarDrawEvent() const { return FTitleBar ? FTitleBar->GetOnPaint() : nullptr; }
+
+void TEIPanel::SetTitleBarDrawEvent(TTitleBarDrawEvent Value) {
+  if (FTitleBar) FTitleBar->SetOnPaint(Value);
+}
+
+Integer TEIPanel::TitleBarHeight() const {
+  if (!FTitleBar) return 0;
+  return IsTitleBarVertical() ? FTitleBar->GetWidth() : FTitleBar->GetHeight();
+}
+
+TRect TEIPanel::TitleBarClientRect() const { return FTitleBar ? FTitleBar->GetClientRect() : TRect{}; }
+
+TCanvas* TEIPanel::GetTitleBarCanvas() const { return FTitleBar ? FTitleBar->GetCanvas() : nullptr; }
+
+void TEIPanel::TitleBarRefresh() {
+  if (FTitleBar) FTitleBar->Refresh();
+}
+
+// ---- the splitter strip --------------------------------------------------------------------
+
+TTitleBarAlign TEIPanel::GetSplitterAlign() const {
+  switch (FSplitter->GetAlign()) {
+    case alTop: return talTop;
+    case alBottom: return talBottom;
+    case alRight: return talRight;
+    default: return talLeft;
+  }
+}
+
+// Placed past every other child on its side first, so that it aligns at the very edge.
+void TEIPanel::SetSplitterAlign(TTitleBarAlign Value) {
+  switch (Value) {
+    case talLeft:
+      FSplitter->SetAlign(alLeft);
+      FSplitter->SetLeft(0);
+      break;
+    case talRight:
+      FSplitter->SetAlign(alRight);
+      FSplitter->SetLeft(GetWidth());
+      break;
+    case talTop:
+      FSplitter->SetAlign(alTop);
+      FSplitter->SetTop(0);
+      break;
+    case talBottom:
+      FSplitter->SetAlign(alBottom);
+      FSplitter->SetTop(GetHeight());
+      break;
+  }
+  if (Value == talLeft || Value == talRight) {
+    FSplitter->SetCursor(crHSplit);
+    FSplitter->SetWidth(4);
+  } else {
+    FSplitter->SetCursor(crVSplit);
+    FSplitter->SetHeight(4);
+  }
+}
+
+bool TEIPanel::GetSplitterVisible() const { return FSplitter->GetVisible(); }
+
+void TEIPanel::SetSplitterVisible(bool Value) {
+  FSplitter->SetVisible(Value);
+  if (!FSplitter->GetVisible()) return;
+  switch (FSplitter->GetAlign()) {
+    case alTop: FSplitter->SetTop(0); break;
+    case alBottom: FSplitter->SetTop(GetHeight()); break;
+    case alLeft: FSplitter->SetLeft(0); break;
+    case alRight: FSplitter->SetLeft(GetWidth()); break;
+    default: break;
+  }
+}
+
+TColor TEIPanel::GetSplitterColor() const { return FSplitter->GetColor(); }
+void TEIPanel::SetSplitterColor(TColor Value) { FSplitter->SetColor(Value); }
+TPanelBevel TEIPanel::GetSplitterBevel() const { return FSplitter->GetBevelOuter(); }
+void TEIPanel::SetSplitterBevel(TPanelBevel Value) { FSplitter->SetBevelOuter(Value); }
+
+// ---- standard buttons ----------------------------------------------------------------------
+
+TTitleBarButtonID TEIPanel::GetIDFromButton(const TTitleBarButton* Button) const {
+  if (!Button) return tbbeFloat;
+  if (Button == FBtnX) return tbbeX;
+  if (Button == FBtnLeft) return tbbeLeft;
+  if (Button == FBtnRight) return tbbeRight;
+  if (Button == FBtnTop) return tbbeTop;
+  if (Button == FBtnBottom) return tbbeBottom;
+  if (Button == FBtnMinMax) return tbbeMinMax;
+  if (Button == FBtnHelp) return tbbeHelp;
+  return tbbeFloat;
+}
+
+TTitleBarButton* TEIPanel::GetTitleBarButtonFromID(TTitleBarButtonID ID) const {
+  switch (ID) {
+    case tbbeX: return FBtnX;
+    case tbbeLeft: return FBtnLeft;
+    case tbbeRight: return FBtnRight;
+    case tbbeTop: return FBtnTop;
+    case tbbeBottom: return FBtnBottom;
+    case tbbeMinMax: return FBtnMinMax;
+    case tbbeHelp: return FBtnHelp;
+    default: return FBtnFloat;
+  }
+}
+
+String TEIPanel::GetButtonHint(TTitleBarButtonID ID) const {
+  TTitleBarButton* b = GetTitleBarButtonFromID(ID);
+  return b ? b->GetHint() : String();
+}
+
+void TEIPanel::SetButtonHint(TTitleBarButtonID ID, const String& Hint) {
+  if (TTitleBarButton* b = GetTitleBarButtonFromID(ID)) b->SetHint(Hint);
+}
+
+void TEIPanel::DoButtonClick(TObject* Sender) {
+  FButtonUpdateLocked = false;
+  const TTitleBarButtonID id = GetIDFromButton(As<TTitleBarButton>(Sender));
+  bool cancel = false;
+  if (OnButtonClick) OnButtonClick(this, id, cancel);
+  if (cancel) return;
+  switch (id) {
+    case tbbeX: DoFree(); break;
+    case tbbeLeft: SetAlign(alLeft); break;
+    case tbbeRight: SetAlign(alRight); break;
+    case tbbeTop: SetAlign(alTop); break;
+    case tbbeBottom: SetAlign(alBottom); break;
+    case tbbeMinMax:
+      if ((IsTitleBarVertical() && IsVertical()) ||
+          (FTitleBar && IsHorizontalAlign(FTitleBar->GetAlign()) && IsHorizontalAlign(GetAlign())))
+        SetMinimized(!FMinimized);
+      break;
+    default: break;  // float and help mean what an OnButtonClick handler makes of them
+  }
+}
+
+// ---- user buttons --------------------------------------------------------------------------
+
+TTitleBarButton* TEIPanel::NewButtonControl() {
+  auto* control = new TTitleBarButton(FTitleBar);
+  control->SetParent(FTitleBar);
+  control->SetVisible(false);
+  control->SetWidth(12);
+  control->SetHeight(12);
+  control->OnClick = MethodOf<&TEIPanel::DoTitleBarButtonClick>(this);
+  return control;
+}
+
+TTitleBarBtn* TEIPanel::AddButton() {
+  auto* item = new TTitleBarBtn(this);
+  FButtons->Add(item);
+  FButtonControls->Add(NewButtonControl());
+  return item;
+}
+
+// A bad index is refused by the list before anything is made or inserted.
+TTitleBarBtn* TEIPanel::InsertButton(Integer Index) {
+  auto* item = new TTitleBarBtn(this);
+  try {
+    FButtons->Insert(Index, item);
+  } catch (...) {
+    item->Free();
+    throw;
+  }
+  FButtonControls->Insert(Index, NewButtonControl());
+  return item;
+}
+
+void TEIPanel::DeleteButton(Integer Index) {
+  if (Index >= ButtonCount()) return;
+  TTitleBarButton* control = FButtonControls->Get(Index);
+  TTitleBarBtn* item = FButtons->Get(Index);
+  control->Free();
+  item->Free();
+  FButtonControls->Delete(Index);
+  FButtons->Delete(Index);
+  SetupTitleBar();
+}
+
+void TEIPanel::ClearButtons() {
+  while (ButtonCount() > 0) DeleteButton(ButtonCount() - 1);
+  SetupTitleBar();
+}
+
+void TEIPanel::ExchangeButtons(Integer Index1, Integer Index2) {
+  if (Index1 >= ButtonCount() || Index2 >= ButtonCount()) return;
+  FButtons->Exchange(Index1, Index2);
+  FButtonControls->Exchange(Index1, Index2);
+  SetupTitleBar();
+}
+
+Integer TEIPanel::ButtonCount() const { return FButtonControls ? FButtonControls->GetCount() : 0; }
+
+TTitleBarButton* TEIPanel::GetTitleBarButton(Integer Index) const {
+  return Index >= ButtonCount() ? nullptr : FButtonControls->Get(Index);
+}
+
+TTitleBarBtn* TEIPanel::GetTitleBarBtn(Integer Index) const { return Index >= ButtonCount() ? nullptr : FButtons->Get(Index); }
+
+Integer TEIPanel::GetIndexFromID(Integer ButtonID) const {
+  for (Integer i = 0; FButtons && i < FButtons->GetCount(); ++i)
+    if (FButtons->Get(i)->GetButtonID() == ButtonID) return i;
+  return -1;
+}
+
+TTitleBarBtn* TEIPanel::GetTitleBarBtnFromID(Integer ButtonID) const {
+  const Integer i = GetIndexFromID(ButtonID);
+  return i < 0 ? nullptr : FButtons->Get(i);
+}
+
+void TEIPanel::DoTitleBarButtonClick(TObject* Sender) {
+  const Integer i = FButtonControls->IndexOf(As<TTitleBarButton>(Sender));
+  TTitleBarBtn* item = FButtons->Get(i);
+  if (OnUserButtonClick) OnUserButtonClick(this, item->GetButtonID());
+}
+
+void TEIPanel::UpdateButton(TTitleBarBtn* Btn) {
+  TTitleBarButton* control = FButtonControls->Get(Btn->GetIndex());
+  if (!control) return;
+  control->SetCaption(Btn->GetCaption());
+  control->SetGlyph(Btn->GetGlyph());
+  control->SetHint(Btn->GetHint());
+  control->SetAllowAllUp(Btn->GetAllowAllUp());
+  control->GetFont()->Assign(Btn->GetFont());
+  control->SetGroupIndex(Btn->GetGroupIndex());
+  control->SetEnabled(Btn->GetEnabled());
+  if (Btn->GetLayout() == tblGlyphLeft)
+    control->SetLayout(control->GetVertical() ? blGlyphBottom : blGlyphLeft);
+  else
+    control->SetLayout(control->GetVertical() ? blGlyphTop : blGlyphRight);
+}
+
+// ---- layout --------------------------------------------------------------------------------
+
+void TEIPanel::UnlockButtonUpdate() {
+  FButtonUpdateLocked = false;
+  SetupTitleBar();
+}
+
+// The title bar 16 thick along its side, the buttons 2 from its outer edge, one after the other.
+void TEIPanel::SetupTitleBar() {
+  if (FDestroying || FButtonUpdateLocked || !FTitleBar || !FTitleBar->GetVisible()) return;
+  Integer pos;
+  if (FTitleBarAlign == talLeft || FTitleBarAlign == talRight) {
+    FTitleBar->SetWidth(16);
+    FTitleBar->SetAlign(FTitleBarAlign == talLeft ? alLeft : alRight);
+    pos = 2;
+  } else {
+    FTitleBar->SetHeight(16);
+    FTitleBar->SetAlign(FTitleBarAlign == talTop ? alTop : alBottom);
+    pos = GetWidth() - 2 - 12 - FTitleBar->GetBevelWidth();
+  }
+  auto place = [&](TTitleBarButton* button, TTitleBarButtonID id) {
+    if (button) SetupButton(button, FTitleBarButtonVisible.Contains(id), FTitleBarButtonEnabled.Contains(id), pos);
+  };
+  place(FBtnX, tbbeX);
+  place(FBtnHelp, tbbeHelp);
+  if (FBtnMinMax) {
+    SetupButton(FBtnMinMax, FTitleBarButtonVisible.Contains(tbbeMinMax), false, pos);
+    UpdateMinMaxButton();
+  }
+  place(FBtnLeft, tbbeLeft);
+  place(FBtnRight, tbbeRight);
+  place(FBtnTop, tbbeTop);
+  place(FBtnBottom, tbbeBottom);
+  place(FBtnFloat, tbbeFloat);
+  UpdateButtons(pos);
+  FButtonLayoutEnd = pos;
+}
+
+// A hidden button takes no room.
+void TEIPanel::SetupButton(TTitleBarButton* Button, bool Visible, bool Enabled, Integer& Pos) {
+  if (FDestroying) return;
+  if (Button->GetVisible() != Visible) Button->SetVisible(Visible);
+  if (!Visible) return;
+  if (Button->GetEnabled() != Enabled) Button->SetEnabled(Enabled);
+  if (Button->GetFlat() != FTitleBarButtonFlat) Button->SetFlat(FTitleBarButtonFlat);
+  if (FTitleBarAlign == talLeft || FTitleBarAlign == talRight) {
+    if (Button->GetLeft() != 2) Button->SetLeft(2);
+    if (Button->GetTop() != Pos) Button->SetTop(Pos);
+    Pos += Button->GetHeight();
+  } else {
+    // Pos is the left edge of the next 12-pixel slot: a button of another width keeps its
+    // right edge at the slot's, against the button placed before it.
+    const Integer left = Pos + 12 - Button->GetWidth();
+    if (Button->GetLeft() != left) Button->SetLeft(left);
+    if (Button->GetTop() != 2) Button->SetTop(2);
+    Pos -= Button->GetWidth();
+  }
+}
+
+void TEIPanel::UpdateButtons(Integer& Pos) {
+  for (Integer i = 0; i < ButtonCount(); ++i) {
+    TTitleBarButton* control = FButtonControls->Get(i);
+    TTitleBarBtn* item = FButtons->Get(i);
+    if (!control) continue;
+    control->SetVertical(IsTitleBarVertical());
+    UpdateButton(item);
+    if (control->GetVertical()) {
+      control->SetHeight(item->GetWidth());
+      control->SetWidth(12);
+    } else {
+      control->SetWidth(item->GetWidth());
+      control->SetHeight(12);
+    }
+    SetupButton(control, item->GetVisible(), item->GetEnabled(), Pos);
+  }
+}
+
+Integer TEIPanel::TitleBarVisibleWidth() const {
+  Integer w = FButtonLayoutEnd;
+  if (FTitleBarAlign == talTop || FTitleBarAlign == talBottom) {
+    w += 12;
+    if (w < 0) return 0;
+  } else if (FTitleBar && w > FTitleBar->GetHeight()) {
+    return 0;
+  }
+  return w;
+}
+
+// ---- the hooks of dragging, docking and sizing -----------------------------------------------
+
+void TEIPanel::DoTitleBarDragStart(TObject*, Integer, Integer) {}
+void TEIPanel::DoTitleBarDragEnd(TObject*, Integer, Integer) {}
+void TEIPanel::DoTitleBarDragMove(TObject*, Integer, Integer) {}
+void TEIPanel::DoTitleBarDblClick(TObject*) {}
+void TEIPanel::DoSplitterMouseDown(TObject*, TMouseButton, TShiftState, Integer, Integer) {}
+void TEIPanel::DoSplitterMouseUp(TObject*, TMouseButton, TShiftState, Integer, Integer) {}
+void TEIPanel::DoSplitterMouseMove(TObject*, TShiftState, Integer, Integer) {}

@@ -512,8 +512,9 @@ void TBitmap::LoadFromResourceName(HMODULE module, const String& name) {
 }
 
 void TBitmap::Assign(const TBitmap* source) {
-  if (!source || source == this) return;
-  if (!source->FHandle) {
+  if (source == this) return;
+  // Nothing to copy from empties the bitmap.
+  if (!source || !source->FHandle) {
     SetHandle(0);
     return;
   }

@@ -211,6 +211,10 @@ TEST_F(PanelLayout, AnItemPushesEachChangeIntoItsControl) {
   EXPECT_EQ(item->GetGlyph(), glyph) << "held, not copied";
   EXPECT_NE(control->GetGlyph(), glyph) << "the control has its own copy";
   EXPECT_EQ(control->GetGlyph()->GetWidth(), 8);
+  auto* other = new TBitmap();
+  item->SetGlyph(other);  // the first one is the caller's again
+  EXPECT_TRUE(control->GetGlyph()->Empty()) << "an empty glyph empties the control's";
+  glyph->Free();
 
   // Moved only by a layout.
   control->SetTop(150);

@@ -161,6 +161,11 @@ void TEIPanel::Notification(TComponent* AComponent, TOperation Operation) {
         button = true;
       }
     if (!button && AComponent == FTitleBar) FTitleBar = nullptr;
+    // A user button's control that goes (with the title bar, or freed by someone else) leaves
+    // its place in the list empty, so the item and the list's length stay.
+    if (!button && FButtonControls)
+      for (Integer i = 0; i < FButtonControls->GetCount(); ++i)
+        if (FButtonControls->Get(i) == AComponent) FButtonControls->Put(i, nullptr);
   }
   inherited::Notification(AComponent, Operation);
 }
@@ -465,6 +470,7 @@ TTitleBarButton* TEIPanel::NewButtonControl() {
   control->SetWidth(12);
   control->SetHeight(12);
   control->OnClick = MethodOf<&TEIPanel::DoTitleBarButtonClick>(this);
+  control->FreeNotification(this);
   return control;
 }
 
@@ -492,7 +498,7 @@ void TEIPanel::DeleteButton(Integer Index) {
   if (Index >= ButtonCount()) return;
   TTitleBarButton* control = FButtonControls->Get(Index);
   TTitleBarBtn* item = FButtons->Get(Index);
-  control->Free();
+  if (control) control->Free();
   item->Free();
   FButtonControls->Delete(Index);
   FButtons->Delete(Index);

@@ -305,12 +305,22 @@ TEST_F(PanelCore, ButtonHintsAndRemovedButtons) {
   panel->SetButtonHint(tbbeX, "gone");
   panel->SetTitleBarButtonFlat(true);
   EXPECT_EQ(panel->GetTitleBarButtonFromID(tbbeLeft)->GetTop(), 2);
+  // The title bar takes the user buttons' controls with it; their items stay, without them.
+  TTitleBarBtn* item = panel->AddButton();
+  item->SetVisible(true);
   panel->GetTitleBar()->Free();
   EXPECT_EQ(panel->GetTitleBar(), nullptr);
   EXPECT_EQ(panel->GetTitleBarButtonFromID(tbbeLeft), nullptr);
+  EXPECT_EQ(panel->ButtonCount(), 1);
+  EXPECT_EQ(panel->GetTitleBarButton(0), nullptr);
+  item->SetCaption("Still here");
+  item->SetDown(true);
+  EXPECT_FALSE(item->GetDown());
   panel->SetTitleBarButtonFlat(false);
   panel->SetTitleBarCaption("None");
   EXPECT_EQ(panel->TitleBarHeight(), 0);
+  panel->DeleteButton(0);
+  EXPECT_EQ(panel->ButtonCount(), 0);
 }
 
 // While the panel is destroyed, nothing lays the title bar out again: a descendant that asks

@@ -58,6 +58,7 @@ inline TRect ToSurface(const TDeviceContext* dc, const TRect& r) {
 template <class F>
 void ForEachClipped(const TDeviceContext* dc, const TRect& r, F&& f) {
   if (IsRectEmpty(r)) return;
+  if (!dc->Memory) NoteScreenDamage(IntersectRects(r, dc->DrawArea.Extents()));
   int n = 0;
   const pixman_box32_t* boxes = dc->DrawArea.Rects(&n);
   for (int i = 0; i < n; ++i) {

@@ -115,6 +115,9 @@ void PenLine(const TTarget& t, TPoint a, TPoint b) {
     return;
   }
   TClipTest inside(t.DC);
+  if (!t.DC->Memory)
+    NoteScreenDamage({std::min(a.X, b.X) - (w - 1) / 2, std::min(a.Y, b.Y) - (w - 1) / 2,
+                      std::max(a.X, b.X) + w / 2 + 1, std::max(a.Y, b.Y) + w / 2 + 1});
   const int32_t dx = std::abs(b.X - a.X), dy = std::abs(b.Y - a.Y);
   const int32_t sx = a.X < b.X ? 1 : -1, sy = a.Y < b.Y ? 1 : -1;
   int32_t err = dx - dy;
@@ -265,6 +268,7 @@ COLORREF SetPixel(HDC h, int x, int y, COLORREF c) {
   if (!t.DC->DrawArea.Contains(p.X, p.Y)) return CLR_INVALID;
   c = ResolveColor(c);
   t.Surface->Row(p.Y)[p.X] = ColorToPixel(c);
+  if (!t.DC->Memory) NoteScreenDamage({p.X, p.Y, p.X + 1, p.Y + 1});
   return c;
 }
 

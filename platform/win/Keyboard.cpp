@@ -154,35 +154,80 @@ BOOL TranslateMessage(const MSG* msg) {
 
 // ---- key data ---------------------------------------------------------------------------
 
-WORD ScanCodeOf(WORD vk) {
-  static const BYTE letters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
-                                   0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
-  if (vk >= 'A' && vk <= 'Z') return letters[vk - 'A'];
-  if (vk >= '1' && vk <= '9') return static_cast<WORD>(0x02 + (vk - '1'));
-  if (vk >= VK_F1 && vk <= VK_F10) return static_cast<WORD>(0x3B + (vk - VK_F1));
-  switch (vk) {
-    case '0': return 0x0B;
-    case VK_RETURN: return 0x1C;
-    case VK_BACK: return 0x0E;
-    case VK_TAB: return 0x0F;
-    case VK_SPACE: return 0x39;
-    case VK_ESCAPE: return 0x01;
-    case VK_SHIFT: case VK_LSHIFT: return 0x2A;
-    case VK_RSHIFT: return 0x36;
-    case VK_CONTROL: case VK_LCONTROL: case VK_RCONTROL: return 0x1D;
-    case VK_MENU: case VK_LMENU: case VK_RMENU: return 0x38;
-    case VK_DELETE: return 0x53;
-    case VK_INSERT: return 0x52;
-    case VK_HOME: return 0x47;
-    case VK_END: return 0x4F;
-    case VK_PRIOR: return 0x49;
-    case VK_NEXT: return 0x51;
-    case VK_LEFT: return 0x4B;
-    case VK_UP: return 0x48;
-    case VK_RIGHT: return 0x4D;
-    case VK_DOWN: return 0x50;
-    default: return 0;
+namespace {
+
+// The stand-in's US keyboard, key by key: where the key sits (its USB usage, the number a
+// keyboard reports), its virtual-key code, and the scan code and extended flag its key data
+// carries. The keypad's digits and point are listed as they are with Num Lock off.
+struct TKeyboardKey {
+  uint16_t Usage;
+  WORD Vk;
+  BYTE ScanCode;
+  bool Extended;
+};
+constexpr TKeyboardKey kKeys[] = {
+    {0x04, 'A', 0x1E, false}, {0x05, 'B', 0x30, false}, {0x06, 'C', 0x2E, false}, {0x07, 'D', 0x20, false},
+    {0x08, 'E', 0x12, false}, {0x09, 'F', 0x21, false}, {0x0A, 'G', 0x22, false}, {0x0B, 'H', 0x23, false},
+    {0x0C, 'I', 0x17, false}, {0x0D, 'J', 0x24, false}, {0x0E, 'K', 0x25, false}, {0x0F, 'L', 0x26, false},
+    {0x10, 'M', 0x32, false}, {0x11, 'N', 0x31, false}, {0x12, 'O', 0x18, false}, {0x13, 'P', 0x19, false},
+    {0x14, 'Q', 0x10, false}, {0x15, 'R', 0x13, false}, {0x16, 'S', 0x1F, false}, {0x17, 'T', 0x14, false},
+    {0x18, 'U', 0x16, false}, {0x19, 'V', 0x2F, false}, {0x1A, 'W', 0x11, false}, {0x1B, 'X', 0x2D, false},
+    {0x1C, 'Y', 0x15, false}, {0x1D, 'Z', 0x2C, false},
+    {0x1E, '1', 0x02, false}, {0x1F, '2', 0x03, false}, {0x20, '3', 0x04, false}, {0x21, '4', 0x05, false},
+    {0x22, '5', 0x06, false}, {0x23, '6', 0x07, false}, {0x24, '7', 0x08, false}, {0x25, '8', 0x09, false},
+    {0x26, '9', 0x0A, false}, {0x27, '0', 0x0B, false},
+    {0x28, VK_RETURN, 0x1C, false}, {0x29, VK_ESCAPE, 0x01, false}, {0x2A, VK_BACK, 0x0E, false},
+    {0x2B, VK_TAB, 0x0F, false}, {0x2C, VK_SPACE, 0x39, false}, {0x2D, VK_OEM_MINUS, 0x0C, false},
+    {0x2E, VK_OEM_PLUS, 0x0D, false}, {0x2F, VK_OEM_4, 0x1A, false}, {0x30, VK_OEM_6, 0x1B, false},
+    {0x31, VK_OEM_5, 0x2B, false}, {0x33, VK_OEM_1, 0x27, false}, {0x34, VK_OEM_7, 0x28, false},
+    {0x35, VK_OEM_3, 0x29, false}, {0x36, VK_OEM_COMMA, 0x33, false}, {0x37, VK_OEM_PERIOD, 0x34, false},
+    {0x38, VK_OEM_2, 0x35, false}, {0x39, VK_CAPITAL, 0x3A, false},
+    {0x3A, VK_F1, 0x3B, false}, {0x3B, VK_F1 + 1, 0x3C, false}, {0x3C, VK_F1 + 2, 0x3D, false},
+    {0x3D, VK_F1 + 3, 0x3E, false}, {0x3E, VK_F1 + 4, 0x3F, false}, {0x3F, VK_F1 + 5, 0x40, false},
+    {0x40, VK_F1 + 6, 0x41, false}, {0x41, VK_F1 + 7, 0x42, false}, {0x42, VK_F1 + 8, 0x43, false},
+    {0x43, VK_F1 + 9, 0x44, false}, {0x44, VK_F1 + 10, 0x57, false}, {0x45, VK_F1 + 11, 0x58, false},
+    {0x46, VK_SNAPSHOT, 0x37, true}, {0x47, VK_SCROLL, 0x46, false}, {0x48, VK_PAUSE, 0x45, false},
+    {0x49, VK_INSERT, 0x52, true}, {0x4A, VK_HOME, 0x47, true}, {0x4B, VK_PRIOR, 0x49, true},
+    {0x4C, VK_DELETE, 0x53, true}, {0x4D, VK_END, 0x4F, true}, {0x4E, VK_NEXT, 0x51, true},
+    {0x4F, VK_RIGHT, 0x4D, true}, {0x50, VK_LEFT, 0x4B, true}, {0x51, VK_DOWN, 0x50, true},
+    {0x52, VK_UP, 0x48, true}, {0x53, VK_NUMLOCK, 0x45, true}, {0x54, VK_DIVIDE, 0x35, true},
+    {0x55, VK_MULTIPLY, 0x37, false}, {0x56, VK_SUBTRACT, 0x4A, false}, {0x57, VK_ADD, 0x4E, false},
+    {0x58, VK_RETURN, 0x1C, true}, {0x59, VK_END, 0x4F, false}, {0x5A, VK_DOWN, 0x50, false},
+    {0x5B, VK_NEXT, 0x51, false}, {0x5C, VK_LEFT, 0x4B, false}, {0x5D, VK_CLEAR, 0x4C, false},
+    {0x5E, VK_RIGHT, 0x4D, false}, {0x5F, VK_HOME, 0x47, false}, {0x60, VK_UP, 0x48, false},
+    {0x61, VK_PRIOR, 0x49, false}, {0x62, VK_INSERT, 0x52, false}, {0x63, VK_DELETE, 0x53, false},
+    {0x64, VK_OEM_102, 0x56, false}, {0x65, VK_APPS, 0x5D, true},
+    {0xE0, VK_CONTROL, 0x1D, false}, {0xE1, VK_SHIFT, 0x2A, false}, {0xE2, VK_MENU, 0x38, false},
+    {0xE3, VK_LWIN, 0x5B, true}, {0xE4, VK_CONTROL, 0x1D, true}, {0xE5, VK_SHIFT, 0x36, false},
+    {0xE6, VK_MENU, 0x38, true}, {0xE7, VK_RWIN, 0x5C, true},
+};
+
+// With Num Lock on, the keypad's navigation keys type digits and the point instead.
+WORD NumLockKeypadVk(uint16_t usage) {
+  if (usage >= 0x59 && usage <= 0x61) return static_cast<WORD>(VK_NUMPAD0 + 1 + (usage - 0x59));
+  if (usage == 0x62) return VK_NUMPAD0;
+  if (usage == 0x63) return VK_DECIMAL;
+  return 0;
+}
+
+}  // namespace
+
+TKeyCode KeyOfUsage(uint16_t usage, bool numLock) {
+  for (const TKeyboardKey& k : kKeys) {
+    if (k.Usage != usage) continue;
+    const WORD digit = numLock ? NumLockKeypadVk(usage) : 0;
+    return {digit ? digit : k.Vk, k.ScanCode, k.Extended};
   }
+  return {};
+}
+
+// The main block's key where a code has two (Enter, the arrows): the keypad's come later.
+WORD ScanCodeOf(WORD vk) {
+  const WORD generic = GenericKey(vk);
+  if (vk == VK_RSHIFT) return 0x36;
+  for (const TKeyboardKey& k : kKeys)
+    if (k.Vk == generic && (k.Extended == IsExtendedKey(generic) || k.Vk == VK_RETURN)) return k.ScanCode;
+  return 0;
 }
 
 bool IsExtendedKey(WORD vk) {

@@ -81,8 +81,10 @@ void RepaintScreenArea(const TRegion& area) {
     const uint32_t bg = ColorToPixel(GetSysColor(COLOR_BACKGROUND));
     int n = 0;
     const pixman_box32_t* boxes = desk.Rects(&n);
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n; ++i) {
       for (int32_t y = boxes[i].y1; y < boxes[i].y2; ++y) std::fill(s.Row(y) + boxes[i].x1, s.Row(y) + boxes[i].x2, bg);
+      NoteScreenDamage({boxes[i].x1, boxes[i].y1, boxes[i].x2, boxes[i].y2});
+    }
   }
   std::vector<HWND> stack(TopLevelWindows().rbegin(), TopLevelWindows().rend());
   while (!stack.empty()) {

@@ -6,6 +6,19 @@
 
 #include <algorithm>
 
+#include "Region.h"
+
+namespace {
+struct TScreenDamage {
+  bool Tracking = false;
+  TRegion Area;
+};
+TScreenDamage& Damage() {
+  static TScreenDamage damage;
+  return damage;
+}
+}  // namespace
+
 void TSurface::Resize(int32_t w, int32_t h, uint32_t fill) {
   Width = std::max(0, w);
   Height = std::max(0, h);
@@ -19,6 +32,30 @@ TSurface& ScreenSurface() {
     return s;
   }();
   return screen;
+}
+
+void NoteScreenDamage(const TRect& r) {
+  TScreenDamage& d = Damage();
+  if (d.Tracking && !IsRectEmpty(r)) d.Area.Union(r);
+}
+
+void TrackScreenDamage(bool on) {
+  TScreenDamage& d = Damage();
+  d.Tracking = on;
+  d.Area.Clear();
+  if (on) d.Area.SetRect(ScreenSurface().Bounds());  // nothing is shown yet
+}
+
+std::vector<TRect> TakeScreenDamage() {
+  TScreenDamage& d = Damage();
+  d.Area.Intersect(ScreenSurface().Bounds());
+  int n = 0;
+  const pixman_box32_t* boxes = d.Area.Rects(&n);
+  std::vector<TRect> rects;
+  rects.reserve(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) rects.push_back({boxes[i].x1, boxes[i].y1, boxes[i].x2, boxes[i].y2});
+  d.Area.Clear();
+  return rects;
 }
 
 bool SaveSurfacePNG(const TSurface& s, const TRect* rect, const std::string& path, std::string* error) {

@@ -24,6 +24,9 @@ constexpr COLORREF PixelToColor(uint32_t p) { return ((p & 0xFF) << 16) | (p & 0
 
 // The desktop's surface; the window manager's reset keeps its size.
 TSurface& ScreenSurface();
+// Every write to the screen surface reports the rectangle it may have changed, so a host
+// showing the screen copies only those (see TrackScreenDamage).
+void NoteScreenDamage(const TRect& r);
 
 // Writes a part of a surface (all of it when rect is null) as a PNG; false with a reason in
 // *error when the file cannot be written.

@@ -252,6 +252,11 @@ int GetSystemMetrics(int index);
 void SetScreenSize(int width, int height);
 // Writes the desktop (hWnd 0) or one window's rectangle as a PNG; false with a reason.
 bool SaveScreenPNG(HWND hWnd, const std::string& path, std::string* error = nullptr);
+// For a host that shows the screen in a window of its own: while tracking, every change to
+// the screen surface is remembered; TakeScreenDamage hands out the changed area since the
+// last call (the whole screen right after tracking starts) as disjoint rectangles.
+void TrackScreenDamage(bool on);
+std::vector<TRect> TakeScreenDamage();
 
 // The drawing recorder: while on, every drawing call is also kept as an entry, so a test can
 // assert where something was drawn and with what.

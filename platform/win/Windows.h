@@ -130,7 +130,8 @@ constexpr WORD VK_LSHIFT = 0xA0, VK_RSHIFT = 0xA1, VK_LCONTROL = 0xA2, VK_RCONTR
 constexpr WORD VK_LMENU = 0xA4, VK_RMENU = 0xA5;
 constexpr WORD VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD;
 constexpr WORD VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB;
-constexpr WORD VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE;
+constexpr WORD VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE, VK_OEM_102 = 0xE2;
+constexpr WORD VK_SNAPSHOT = 0x2C, VK_LWIN = 0x5B, VK_RWIN = 0x5C, VK_APPS = 0x5D;
 
 // Message beep and message box types.
 constexpr UINT MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4;
@@ -247,6 +248,8 @@ BOOL SetCursorPos(int x, int y);
 // message is posted to the capture window, or else to the window under the point, in that
 // window's client coordinates (a button press also activates its top-level window).
 void MouseInput(UINT msg, TPoint screenPoint, WPARAM keys);
+// The keys a mouse message's WParam says were down.
+constexpr WPARAM MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008, MK_MBUTTON = 0x0010;
 // Cursors are the system's shapes by their IDC_ numbers; SetCursor returns the previous one.
 using HCURSOR = uint32_t;
 constexpr UINT IDC_ARROW = 32512, IDC_IBEAM = 32513, IDC_WAIT = 32514, IDC_CROSS = 32515, IDC_UPARROW = 32516;
@@ -272,6 +275,15 @@ LPARAM KeyInputData(UINT message, WORD vk, WORD scanCode, bool extended);
 LPARAM MakeKeyData(UINT message, WORD vk);
 WORD ScanCodeOf(WORD vk);
 bool IsExtendedKey(WORD vk);
+// A key of the stand-in's US keyboard by where it sits (its USB usage, which SDL's scan
+// codes are): its virtual-key code as the layout maps it, scan code and extended flag. Vk 0
+// for a key the keyboard does not have.
+struct TKeyCode {
+  WORD Vk = 0;
+  WORD ScanCode = 0;
+  bool Extended = false;
+};
+TKeyCode KeyOfUsage(uint16_t usage, bool numLock);
 
 // Synthesizes a keystroke as the keyboard makes it: picks WM_KEYDOWN/UP or WM_SYSKEYDOWN/UP
 // from Alt, Ctrl and F10, builds the key data and posts the message to the focus window, or

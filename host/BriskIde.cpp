@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -14,6 +15,7 @@
 #include "Profile.h"
 #include "SessionAudio.h"
 #include "Typist.h"
+#include "WindowHost.h"
 #include "platform/ide/AppBuilder.h"
 #include "platform/ide/PackageLoader.h"
 #include "platform/vcl/Registry.h"
@@ -93,7 +95,24 @@ void PrintLatency(const char* what, const TLatencyHistogram& h, double scale, co
               static_cast<double>(h.GetMax()) / scale, unit, static_cast<unsigned long long>(h.GetCount()));
 }
 
-int Run(const THostOptions& options) {
+int Run(THostOptions options) {
+  // A window when asked for, or when a display is there and it is not refused. Signals are
+  // blocked before any thread starts, so only the window's watcher takes them.
+  bool windowed = options.Window == 1 || (options.Window == -1 && std::getenv("DISPLAY") && *std::getenv("DISPLAY"));
+  if (options.Window == -1 && std::getenv("WAYLAND_DISPLAY") && *std::getenv("WAYLAND_DISPLAY")) windowed = true;
+  if (windowed) {
+    TWindowHost::BlockSignals();
+    if (options.Window == -1 && !TWindowHost::DisplayAvailable()) {
+      TWindowHost::UnblockSignals();
+      windowed = false;
+    }
+  }
+  // A person at the window types; the demonstration is for a run nobody watches.
+  if (windowed && options.Demonstration) {
+    options.Demonstration = false;
+    if (!options.AudioOutChosen) options.AudioOut.clear();
+  }
+
   // Profile and files.
   EditorOptions.TabWidth = options.TabWidth;
   const bool temporaryProfile = options.Profile.empty();
@@ -190,24 +209,82 @@ int Run(const THostOptions& options) {
   Application->ProcessMessages();
   PlaceCaret(editor);
 
-  // The typing, on the session clock; with a device a person hears, at the same pace.
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, StopOnSignal);
-  const auto wallStart = std::chrono::steady_clock::now();
-  TTypist::THooks hooks;
-  hooks.AdvanceTo = [&](DWORD ms) {
+  // The window, showing what is painted by now.
+  TWindowHost screen;
+  if (windowed) {
+    if (!screen.Open(Application->Title, error)) {
+      std::fprintf(stderr, "brisk-ide: %s\n", error.c_str());
+      loader->UnloadAll();
+      ShutdownIDE();
+      DoneApplication();
+      loader->Free();
+      return 1;
+    }
+    screen.Present();
+  }
+  // The session clock: the capture's mix follows it.
+  auto advanceAudio = [&](DWORD ms) {
     const uint64_t frame = static_cast<uint64_t>(ms) * kMixRate / 1000;
     TAudioCapture& capture = audio.GetCapture();
     if (frame > capture.GetNow()) capture.Advance(frame - capture.GetNow());
-    if (paced) std::this_thread::sleep_until(wallStart + std::chrono::milliseconds(ms));
+  };
+
+  // The typing, on the session clock; with a device a person hears, or in a window, at the
+  // same pace.
+  if (!windowed)
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, StopOnSignal);
+  const auto wallStart = std::chrono::steady_clock::now();
+  TTypist::THooks hooks;
+  hooks.AdvanceTo = [&](DWORD ms) {
+    advanceAudio(ms);
+    if (windowed) {
+      // The window goes on showing and taking input while the typist waits for its next key.
+      for (int left; (left = static_cast<int>(ms) - static_cast<int>(screen.Now())) > 0 && !gStopSignal;) {
+        screen.WaitForInput(left);
+        Application->ProcessMessages();
+      }
+    } else if (paced) {
+      std::this_thread::sleep_until(wallStart + std::chrono::milliseconds(ms));
+    }
   };
   hooks.OnRelease = [&] { audio.MarkKeyRelease(); };
   hooks.AfterRelease = [&] { audio.ClearMark(); };
   hooks.ShouldStop = [] { return gStopSignal != 0; };
+  if (windowed) {
+    screen.OnClock = advanceAudio;
+    screen.OnKeyRelease = [&] { audio.MarkKeyRelease(); };
+    screen.WatchSignals([&](int signal) {
+      if (signal != SIGUSR1) {
+        gStopSignal = signal;
+      } else if (!options.Screenshot.empty()) {
+        std::string why;
+        if (SaveScreenPNG(0, options.Screenshot, &why))
+          std::printf("screenshot written: %s after %d key releases in the window\n", options.Screenshot.c_str(),
+                      screen.GetKeyReleases());
+        else
+          std::fprintf(stderr, "brisk-ide: %s\n", why.c_str());
+        std::fflush(stdout);
+      }
+    });
+  }
   TTypist typist(editor->GetHandle(), hooks);
   const int keys = typist.Type(text);
   hooks.AdvanceTo(typist.GetNow() + kTailMs);
+  if (windowed) {
+    // The person's session: until the window or the IDE is closed.
+    std::printf("brisk-ide: in a window; close it to end the session\n");
+    std::fflush(stdout);
+    while (!gStopSignal) {
+      Application->ProcessMessages();
+      audio.ClearMark();
+      if (Application->GetTerminated()) break;
+      screen.WaitForInput(-1);
+    }
+    advanceAudio(screen.Now() + kTailMs);
+  }
   audio.Settle();
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
+  if (!windowed)
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
 
   // The summary.
   const auto kinds = SoundKinds();
@@ -227,11 +304,14 @@ int Run(const THostOptions& options) {
     std::printf("form %s (%s) read from %s: %d components\n", designer->GetFormName().c_str(),
                 designer->GetRoot()->ClassName.c_str(), ExtractFileName(designer->GetFileName()).c_str(),
                 CountComponents(*designer->GetRoot()) - 1);
-  if (gStopSignal)
+  if (gStopSignal && windowed)
+    std::printf("the session ended on signal %d\n", static_cast<int>(gStopSignal));
+  else if (gStopSignal)
     std::printf("interrupted by signal %d: the typing stopped after %d keys\n", static_cast<int>(gStopSignal), keys);
-  else
+  if (!gStopSignal && !(windowed && text.empty()))
     std::printf("keys typed: %d (%d Enter, %d Backspace) over %.1f s of session time%s\n", keys, enters, backspaces,
                 typist.GetNow() / 1000.0, typist.GetSkipped() ? ", some characters have no key and were skipped" : "");
+  if (windowed) std::printf("key releases in the window: %d\n", screen.GetKeyReleases());
   std::printf("sounds played: %d key, %d enter, %d backspace", heard["key"], heard["enter"], heard["backspace"]);
   if (heard["other"]) std::printf(", %d other", heard["other"]);
   if (audio.GetBuiltInPlays()) std::printf(", %d built-in", audio.GetBuiltInPlays());

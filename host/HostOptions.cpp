@@ -31,6 +31,12 @@ const char* HostUsage() {
          "  --tab-width N      the editor's tab stops every N columns, 1 to 32 (default 8)\n"
          "  --screenshot FILE  write the desktop as a PNG at the end of the run\n"
          "  --screen WxH       the desktop's size in pixels (default 1280x1024)\n"
+         "  --window           show the IDE in a window and take the keyboard and mouse from it\n"
+         "                     (the default when a display is there); without --type it\n"
+         "                     types nothing and writes no WAV unless --audio-out is given,\n"
+         "                     and it runs until the window or the IDE is closed\n"
+         "  --no-window        run headless even when a display is there\n"
+         "                     (in a window, SIGUSR1 writes the --screenshot at once)\n"
          "  --help             show this text\n";
 }
 
@@ -81,8 +87,10 @@ bool ParseHostOptions(int argc, char** argv, THostOptions& o, std::string& error
       if (!value(o.Project)) return false;
     } else if (arg == "--audio-out") {
       if (!value(o.AudioOut)) return false;
+      o.AudioOutChosen = true;
     } else if (arg == "--no-audio-out") {
       o.NoAudioOut = true;
+      o.AudioOutChosen = true;
     } else if (arg == "--profile") {
       if (!value(o.Profile)) return false;
     } else if (arg == "--no-seed") {
@@ -91,6 +99,10 @@ bool ParseHostOptions(int argc, char** argv, THostOptions& o, std::string& error
       std::string p;
       if (!value(p)) return false;
       o.Packages.push_back(p);
+    } else if (arg == "--window") {
+      o.Window = 1;
+    } else if (arg == "--no-window") {
+      o.Window = 0;
     } else if (arg == "--fast") {
       o.Fast = true;
     } else if (arg == "--tab-width") {

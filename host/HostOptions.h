@@ -20,6 +20,9 @@ struct THostOptions {
   std::string Screenshot;        // PNG of the desktop at the end; empty: none
   int ScreenWidth = 1280, ScreenHeight = 1024;
   bool Help = false;
+  // A window: -1 when a display is there, 1 always (--window), 0 never (--no-window).
+  int Window = -1;
+  bool AudioOutChosen = false;   // --audio-out or --no-audio-out was given
 };
 
 // Parses argv; false with a message for a bad command line.

@@ -287,7 +287,10 @@ void TCustomForm::Close() {
   if (!CloseQuery()) return;
   TCloseAction action = caHide;
   DoClose(action);
-  if (action == caHide)
+  // Closing the main form ends the application.
+  if (action != caNone && Application && Application->GetMainForm() == this)
+    Application->Terminate();
+  else if (action == caHide)
     Hide();
   else if (action == caFree)
     Release();

@@ -1,6 +1,9 @@
 // brisk-ide: boots the stand-in IDE, loads its known packages, opens an editor on a unit and
 // types into it, then reports what was typed and heard.
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -88,6 +91,30 @@ int CountComponents(const TFormFileComponent& component) {
   for (const TFormFileComponent& c : component.Components) n += CountComponents(c);
   return n;
 }
+
+// What the session cost in processor time: the IDE's own thread (which waits for input
+// when there is nothing to do) and the whole process (the audio device's thread too).
+class TCpuClock {
+ public:
+  struct TUse {
+    double ThreadPercent, ProcessPercent, WallSeconds;
+  };
+  TCpuClock() : FThread(Seconds(RUSAGE_THREAD)), FProcess(Seconds(RUSAGE_SELF)), FWall(std::chrono::steady_clock::now()) {}
+  TUse Since() const {
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - FWall).count();
+    const double scale = wall > 0 ? 100 / wall : 0;
+    return {(Seconds(RUSAGE_THREAD) - FThread) * scale, (Seconds(RUSAGE_SELF) - FProcess) * scale, wall};
+  }
+
+ private:
+  static double Seconds(int who) {
+    struct rusage u {};
+    getrusage(who, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+  }
+  double FThread, FProcess;
+  std::chrono::steady_clock::time_point FWall;
+};
 
 void PrintLatency(const char* what, const TLatencyHistogram& h, double scale, const char* unit) {
   std::printf("%s: p50 %.2f %s, p95 %.2f %s, max %.2f %s over %llu sounds\n", what,
@@ -270,6 +297,7 @@ int Run(THostOptions options) {
   TTypist typist(editor->GetHandle(), hooks);
   const int keys = typist.Type(text);
   hooks.AdvanceTo(typist.GetNow() + kTailMs);
+  const TCpuClock sessionCpu;
   if (windowed) {
     // The person's session: until the window or the IDE is closed.
     std::printf("brisk-ide: in a window; close it to end the session\n");
@@ -311,7 +339,12 @@ int Run(THostOptions options) {
   if (!gStopSignal && !(windowed && text.empty()))
     std::printf("keys typed: %d (%d Enter, %d Backspace) over %.1f s of session time%s\n", keys, enters, backspaces,
                 typist.GetNow() / 1000.0, typist.GetSkipped() ? ", some characters have no key and were skipped" : "");
-  if (windowed) std::printf("key releases in the window: %d\n", screen.GetKeyReleases());
+  if (windowed) {
+    std::printf("key releases in the window: %d\n", screen.GetKeyReleases());
+    const TCpuClock::TUse use = sessionCpu.Since();
+    std::printf("CPU while the window was open: the IDE's thread %.2f %%, the whole process %.2f %% of one core over "
+                "%.1f s\n", use.ThreadPercent, use.ProcessPercent, use.WallSeconds);
+  }
   std::printf("sounds played: %d key, %d enter, %d backspace", heard["key"], heard["enter"], heard["backspace"]);
   if (heard["other"]) std::printf(", %d other", heard["other"]);
   if (audio.GetBuiltInPlays()) std::printf(", %d built-in", audio.GetBuiltInPlays());

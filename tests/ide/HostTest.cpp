@@ -33,9 +33,10 @@ struct TRun {
 
 // Runs the host through the shell with its output captured; `env` goes before the command.
 // Every run is bounded by `timeout`, so a host that hangs fails the test instead of stalling it.
+// No display is named: these runs are headless wherever the tests run.
 TRun RunHost(const std::string& args, const std::string& env = "SDL_AUDIODRIVER=dummy") {
   TRun run;
-  const std::string command = env + " timeout 120 '" BRISK_IDE_EXE "' " + args + " 2>&1";
+  const std::string command = "DISPLAY= WAYLAND_DISPLAY= " + env + " timeout 120 '" BRISK_IDE_EXE "' " + args + " 2>&1";
   int out[2];
   if (pipe(out) != 0) return run;
   const pid_t child = fork();

@@ -1,0 +1,214 @@
+// brisk-ide in a real window on a virtual X display, driven by real X input: typed text
+// arrives in the editor exactly as the headless typist puts it there, each key release is
+// heard once, a click reaches the window under the pointer, and a signal ends it cleanly.
+#include <SDL2/SDL_image.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// Starts a program with its output in `out`, extra environment first; 0 when it cannot.
+pid_t Start(const std::vector<std::string>& argv, const std::vector<std::string>& env, const fs::path& out) {
+  const pid_t child = fork();
+  if (child != 0) return child < 0 ? 0 : child;
+  FILE* f = std::fopen(out.c_str(), "w");
+  if (f) {
+    dup2(fileno(f), 1);
+    dup2(fileno(f), 2);
+  }
+  for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+  _exit(127);
+}
+
+// Runs a program to its end; its exit code, or -1.
+int RunToEnd(const std::vector<std::string>& argv, const std::vector<std::string>& env, const fs::path& out) {
+  const pid_t child = Start(argv, env, out);
+  int status = 0;
+  if (!child || waitpid(child, &status, 0) != child) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Waits for a condition, a bounded time: never a fixed sleep standing for it.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
+  const auto deadline = TClock::now() + limit;
+  while (!condition()) {
+    if (TClock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
+bool OnPath(const char* program) {
+  return RunToEnd({"sh", "-c", std::string("command -v ") + program}, {}, "/dev/null") == 0;
+}
+
+struct TPixels {
+  int Width = 0, Height = 0;
+  std::vector<uint32_t> Rgb;
+  uint32_t At(int x, int y) const { return Rgb[static_cast<size_t>(y) * Width + x]; }
+};
+
+bool LoadPng(const fs::path& p, TPixels& out) {
+  SDL_Surface* loaded = IMG_Load(p.c_str());
+  if (!loaded) return false;
+  SDL_Surface* s = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
+  SDL_FreeSurface(loaded);
+  if (!s) return false;
+  out.Width = s->w;
+  out.Height = s->h;
+  out.Rgb.resize(static_cast<size_t>(s->w) * s->h);
+  for (int y = 0; y < s->h; ++y)
+    for (int x = 0; x < s->w; ++x)
+      out.Rgb[static_cast<size_t>(y) * s->w + x] =
+          reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch)[x] & 0xFFFFFF;
+  SDL_FreeSurface(s);
+  return true;
+}
+
+class WindowSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Dir = fs::temp_directory_path() / ("brisk-window-test-" + std::to_string(getpid()));
+    fs::remove_all(Dir);
+    fs::create_directories(Dir);
+    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/setup installs them)";
+    // A display nobody uses: no socket and no lock file.
+    for (int n = 90; n < 140 && !Display; ++n)
+      if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) && !fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
+        Display = n;
+    if (!Display) GTEST_SKIP() << "no free X display number";
+    const std::string name = ":" + std::to_string(Display);
+    Xvfb = Start({"Xvfb", name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {}, Dir / "xvfb.txt");
+    if (!Xvfb || !WaitFor([&] { return fs::exists("/tmp/.X11-unix/X" + std::to_string(Display)); }, std::chrono::seconds(15)))
+      GTEST_SKIP() << "Xvfb did not start: " << ReadAll(Dir / "xvfb.txt");
+    DisplayEnv = "DISPLAY=" + name;
+  }
+  void TearDown() override {
+    for (pid_t p : {Host, Xvfb})
+      if (p > 0) {
+        kill(p, SIGKILL);
+        waitpid(p, nullptr, 0);
+      }
+    fs::remove_all(Dir);
+  }
+  int X(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{"timeout", "30", "xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunToEnd(argv, {DisplayEnv}, Dir / "xdotool.txt");
+  }
+  // Asks the host for a screenshot until `done` says it shows what is awaited.
+  bool ScreenshotUntil(const std::function<bool(const std::string& output)>& done) {
+    return WaitFor(
+        [&] {
+          const size_t seen = Count(ReadAll(Dir / "host.txt"));
+          kill(Host, SIGUSR1);
+          if (!WaitFor([&] { return Count(ReadAll(Dir / "host.txt")) > seen; }, std::chrono::seconds(10))) return false;
+          return done(ReadAll(Dir / "host.txt"));
+        },
+        std::chrono::seconds(60));
+  }
+  static size_t Count(const std::string& output) {
+    size_t n = 0;
+    for (size_t at = output.find("screenshot written:"); at != std::string::npos; at = output.find("screenshot written:", at + 1)) ++n;
+    return n;
+  }
+
+  fs::path Dir;
+  int Display = 0;
+  std::string DisplayEnv;
+  pid_t Xvfb = 0, Host = 0;
+};
+
+TEST_F(WindowSessionTest, TypedTextArrivesAndIsHeardAndAClickReachesTheWindowUnderThePointer) {
+  // What the typist makes of the same line headless is what the window must show.
+  const std::string line = "x := Max(a, b);";
+  const fs::path reference = Dir / "reference.png";
+  ASSERT_EQ(RunToEnd({BRISK_IDE_EXE, "--no-window", "--fast", "--no-audio-out", "--type", line + "\\n", "--screenshot",
+                 reference.string()},
+                {"SDL_AUDIODRIVER=dummy"}, Dir / "reference.txt"),
+            0)
+      << ReadAll(Dir / "reference.txt");
+
+  const fs::path shot = Dir / "shot.png", wav = Dir / "session.wav";
+  Host = Start({BRISK_IDE_EXE, "--window", "--audio-out", wav.string(), "--screenshot", shot.string()},
+               {DisplayEnv, "SDL_AUDIODRIVER=dummy"}, Dir / "host.txt");
+  ASSERT_TRUE(WaitFor([&] { return ReadAll(Dir / "host.txt").find("in a window") != std::string::npos; },
+                      std::chrono::seconds(90)))
+      << ReadAll(Dir / "host.txt");
+  // No window manager gives the window the keyboard: xdotool does.
+  ASSERT_EQ(X({"search", "--sync", "--name", "Brisk IDE", "windowfocus", "--sync"}), 0) << ReadAll(Dir / "xdotool.txt");
+  ASSERT_EQ(X({"type", "--delay", "67", line}), 0);
+  ASSERT_EQ(X({"key", "Return"}), 0);
+
+  // 15 characters, Shift for 4 of them, and Enter.
+  const std::regex releases("after (\\d+) key releases in the window\n$");
+  ASSERT_TRUE(ScreenshotUntil([&](const std::string& out) {
+    std::smatch m;
+    return std::regex_search(out, m, releases) && m[1] == "20";
+  })) << ReadAll(Dir / "host.txt");
+  TPixels typed, expected;
+  ASSERT_TRUE(LoadPng(shot, typed));
+  ASSERT_TRUE(LoadPng(reference, expected));
+  ASSERT_EQ(typed.Width, expected.Width);
+  ASSERT_EQ(typed.Height, expected.Height);
+  int differ = 0;
+  for (size_t i = 0; i < typed.Rgb.size(); ++i) differ += typed.Rgb[i] != expected.Rgb[i];
+  EXPECT_EQ(differ, 0) << "the window's screen is not what the typist's is";
+
+  // A press and release of the real pointer on the main window's menu bar activates it: the
+  // captions' left ends trade the active and the inactive colour.
+  const uint32_t mainCaption = typed.At(5, 5), editorCaption = typed.At(44, 134);
+  ASSERT_NE(mainCaption, editorCaption);
+  ASSERT_EQ(X({"mousemove", "85", "33", "click", "1"}), 0);
+  TPixels clicked;
+  ASSERT_TRUE(ScreenshotUntil([&](const std::string&) { return LoadPng(shot, clicked) && clicked.At(5, 5) != mainCaption; }))
+      << ReadAll(Dir / "host.txt");
+  EXPECT_EQ(clicked.At(5, 5), editorCaption);
+  EXPECT_EQ(clicked.At(44, 134), mainCaption);
+
+  // A signal ends the session as closing does: the summary, the WAV, the profile removed.
+  kill(Host, SIGTERM);
+  int status = 0;
+  ASSERT_TRUE(WaitFor([&] { return waitpid(Host, &status, WNOHANG) == Host; }, std::chrono::seconds(60)));
+  Host = 0;
+  const std::string out = ReadAll(Dir / "host.txt");
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << out;
+  EXPECT_NE(out.find("key releases in the window: 20\n"), std::string::npos) << out;
+  // Each release of a key that sounds is heard once: Shift makes no sound.
+  EXPECT_NE(out.find("sounds played: 15 key, 1 enter, 0 backspace\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("key release to first mixed sample, on the device's thread"), std::string::npos) << out;
+  EXPECT_NE(out.find("CPU while the window was open"), std::string::npos) << out;
+  EXPECT_NE(out.find("(temporary, removed)"), std::string::npos) << out;
+  EXPECT_GT(fs::file_size(wav), 44u + 48000u * 4u) << "the session's sound is in the WAV";
+  std::printf("%s", out.c_str());
+}
+
+}  // namespace

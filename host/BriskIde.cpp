@@ -1,18 +1,15 @@
 // brisk-ide: boots the stand-in IDE, loads its known packages, opens an editor on a unit and
 // types into it, then reports what was typed and heard.
-#include <sys/resource.h>
-
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <thread>
 
+#include "CpuClock.h"
 #include "HostFiles.h"
 #include "HostOptions.h"
 #include "Profile.h"
@@ -92,30 +89,6 @@ int CountComponents(const TFormFileComponent& component) {
   return n;
 }
 
-// What the session cost in processor time: the IDE's own thread (which waits for input
-// when there is nothing to do) and the whole process (the audio device's thread too).
-class TCpuClock {
- public:
-  struct TUse {
-    double ThreadPercent, ProcessPercent, WallSeconds;
-  };
-  TCpuClock() : FThread(Seconds(RUSAGE_THREAD)), FProcess(Seconds(RUSAGE_SELF)), FWall(std::chrono::steady_clock::now()) {}
-  TUse Since() const {
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - FWall).count();
-    const double scale = wall > 0 ? 100 / wall : 0;
-    return {(Seconds(RUSAGE_THREAD) - FThread) * scale, (Seconds(RUSAGE_SELF) - FProcess) * scale, wall};
-  }
-
- private:
-  static double Seconds(int who) {
-    struct rusage u {};
-    getrusage(who, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-  }
-  double FThread, FProcess;
-  std::chrono::steady_clock::time_point FWall;
-};
-
 void PrintLatency(const char* what, const TLatencyHistogram& h, double scale, const char* unit) {
   std::printf("%s: p50 %.2f %s, p95 %.2f %s, max %.2f %s over %llu sounds\n", what,
               static_cast<double>(h.Percentile(0.5)) / scale, unit, static_cast<double>(h.Percentile(0.95)) / scale, unit,
@@ -125,8 +98,7 @@ void PrintLatency(const char* what, const TLatencyHistogram& h, double scale, co
 int Run(THostOptions options) {
   // A window when asked for, or when a display is there and it is not refused. Signals are
   // blocked before any thread starts, so only the window's watcher takes them.
-  bool windowed = options.Window == 1 || (options.Window == -1 && std::getenv("DISPLAY") && *std::getenv("DISPLAY"));
-  if (options.Window == -1 && std::getenv("WAYLAND_DISPLAY") && *std::getenv("WAYLAND_DISPLAY")) windowed = true;
+  bool windowed = options.Window == 1 || (options.Window == -1 && TWindowHost::DisplayNamed());
   if (windowed) {
     TWindowHost::BlockSignals();
     if (options.Window == -1 && !TWindowHost::DisplayAvailable()) {

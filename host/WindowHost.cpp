@@ -55,8 +55,10 @@ TWindowHost::~TWindowHost() {
   }
 }
 
+bool TWindowHost::DisplayNamed() { return Named("DISPLAY") || Named("WAYLAND_DISPLAY"); }
+
 bool TWindowHost::DisplayAvailable() {
-  if (!Named("DISPLAY") && !Named("WAYLAND_DISPLAY")) return false;
+  if (!DisplayNamed()) return false;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   return true;

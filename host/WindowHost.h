@@ -20,6 +20,8 @@ class TWindowHost {
   TWindowHost& operator=(const TWindowHost&) = delete;
   ~TWindowHost();
 
+  // Whether the environment names a display (X or Wayland).
+  static bool DisplayNamed();
   // Whether a window can be shown: a display is named and SDL's video starts on it.
   static bool DisplayAvailable();
   // Signals are taken as window events (they then wake the wait like input does): blocks

@@ -96,6 +96,9 @@ void TWindowHost::WatchSignals(std::function<void(int)> onSignal) {
 }
 
 bool TWindowHost::Open(const std::string& title, std::string& error) {
+  // The window's own pixels, put to the display a rectangle at a time: no renderer that
+  // would present the whole frame for every change.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     error = std::string("cannot open a window: ") + SDL_GetError();
     return false;

@@ -220,6 +220,12 @@ int Run(THostOptions options) {
       return 1;
     }
     screen.Present();
+    // A dialog is the person's to answer: while it waits, the window goes on showing and
+    // taking input; a signal cancels it.
+    SetModalHandler([&](TCustomForm& form) {
+      if (gStopSignal) form.SetModalResult(mrCancel);
+      else screen.WaitForInput(-1);
+    });
   }
   // The session clock: the capture's mix follows it.
   auto advanceAudio = [&](DWORD ms) {

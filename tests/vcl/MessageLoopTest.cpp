@@ -187,3 +187,38 @@ TEST_F(ApplicationTest, TerminatedOnlyOnceTheQuitMessageIsTaken) {
 }
 
 }  // namespace
+
+namespace {
+
+class CloseTest : public ApplicationTest {
+ public:
+  void Refuse(TObject*, TCloseAction& action) { action = caNone; }
+};
+
+// Closing the main form, by its close box or File | Exit, ends the application; closing any
+// other form only hides it, and a form that refuses to close ends nothing.
+TEST_F(CloseTest, ClosingTheMainFormEndsTheApplication) {
+  auto* main = new TForm(Application);
+  auto* other = new TForm(Application);
+  Application->SetMainForm(main);
+  main->Show();
+  other->Show();
+  other->Close();
+  Application->ProcessMessages();
+  EXPECT_FALSE(other->GetVisible());
+  EXPECT_FALSE(Application->GetTerminated());
+
+  main->OnClose = MethodOf<&CloseTest::Refuse>(this);
+  PostMessage(main->GetHandle(), WM_CLOSE, 0, 0);
+  Application->ProcessMessages();
+  EXPECT_FALSE(Application->GetTerminated());
+  EXPECT_TRUE(main->GetVisible());
+
+  main->OnClose = nullptr;
+  PostMessage(main->GetHandle(), WM_CLOSE, 0, 0);
+  Application->ProcessMessages();
+  EXPECT_TRUE(Application->GetTerminated());
+  Application->SetMainForm(nullptr);
+}
+
+}  // namespace

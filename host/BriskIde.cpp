@@ -210,6 +210,7 @@ int Run(THostOptions options) {
 
   // The window, showing what is painted by now.
   TWindowHost screen;
+  const TCpuClock sessionCpu;
   if (windowed) {
     if (!screen.Open(Application->Title, error)) {
       std::fprintf(stderr, "brisk-ide: %s\n", error.c_str());
@@ -275,7 +276,6 @@ int Run(THostOptions options) {
   TTypist typist(editor->GetHandle(), hooks);
   const int keys = typist.Type(text);
   hooks.AdvanceTo(typist.GetNow() + kTailMs);
-  const TCpuClock sessionCpu;
   if (windowed) {
     // The person's session: until the window or the IDE is closed.
     std::printf("brisk-ide: in a window; close it to end the session\n");

@@ -203,8 +203,12 @@ void TWindowHost::Handle(const SDL_Event& e) {
 bool TWindowHost::WaitForInput(int timeoutMs) {
   Present();
   SDL_Event e;
-  if (!SDL_WaitEventTimeout(&e, timeoutMs)) return false;
-  if (OnClock) OnClock(Now());
+  const bool arrived = SDL_WaitEventTimeout(&e, timeoutMs) != 0;
+  // The system clock follows the real one in a window, whether input came or time ran out.
+  const DWORD now = Now();
+  SetMessageTime(now);
+  if (OnClock) OnClock(now);
+  if (!arrived) return false;
   Handle(e);
   while (SDL_PollEvent(&e)) Handle(e);
   return true;

@@ -6,13 +6,9 @@ cd "$(dirname "$0")/.."
 exe=${BRISK_IDE:-build/bin/brisk-ide}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
-display=
-for n in $(seq 90 140); do
-  if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "window-session: no free X display" >&2; exit 1; }
 work=$(mktemp -d)
-Xvfb :$display -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.txt" 2>&1 &
+# Xvfb picks a display nobody uses and writes its number once it listens.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display.txt" >"$work/xvfb.txt" 2>&1 &
 xvfb=$!
 host=
 trap 'kill $host $xvfb 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
@@ -22,7 +18,8 @@ until_true() {
   echo "window-session: gave up waiting for: $1" >&2
   exit 1
 }
-until_true "[ -e /tmp/.X11-unix/X$display ]"
+until_true "grep -q . '$work/display.txt'"
+display=$(cat "$work/display.txt")
 export DISPLAY=:$display
 
 "$exe" --window --no-audio-out >"$work/host.txt" 2>&1 &

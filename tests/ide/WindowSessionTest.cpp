@@ -100,15 +100,14 @@ class WindowSessionTest : public ::testing::Test {
     fs::remove_all(Dir);
     fs::create_directories(Dir);
     if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/setup installs them)";
-    // A display nobody uses: no socket and no lock file.
-    for (int n = 90; n < 140 && !Display; ++n)
-      if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) && !fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
-        Display = n;
-    if (!Display) GTEST_SKIP() << "no free X display number";
-    const std::string name = ":" + std::to_string(Display);
-    Xvfb = Start({"Xvfb", name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {}, Dir / "xvfb.txt");
-    if (!Xvfb || !WaitFor([&] { return fs::exists("/tmp/.X11-unix/X" + std::to_string(Display)); }, std::chrono::seconds(15)))
+    // Xvfb picks a display nobody uses and writes its number to the file, once it listens.
+    const fs::path number = Dir / "display.txt";
+    Xvfb = Start({"sh", "-c", "exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>'" + number.string() + "'"}, {},
+                 Dir / "xvfb.txt");
+    if (!Xvfb || !WaitFor([&] { return ReadAll(number).find('\n') != std::string::npos; }, std::chrono::seconds(15)))
       GTEST_SKIP() << "Xvfb did not start: " << ReadAll(Dir / "xvfb.txt");
+    Display = std::atoi(ReadAll(number).c_str());
+    const std::string name = ":" + std::to_string(Display);
     DisplayEnv = "DISPLAY=" + name;
   }
   void TearDown() override {

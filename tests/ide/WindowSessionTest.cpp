@@ -1,6 +1,7 @@
 // brisk-ide in a real window on a virtual X display, driven by real X input: typed text
-// arrives in the editor exactly as the headless typist puts it there, each key release is
-// heard once, a click reaches the window under the pointer, and a signal ends it cleanly.
+// arrives in the editor exactly as the headless typist puts it there and the display shows
+// it, each key release is heard once, a click reaches the window under the pointer, and a
+// signal ends it cleanly.
 #include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -93,13 +94,48 @@ bool LoadPng(const fs::path& p, TPixels& out) {
   return true;
 }
 
+// What the X server shows, from xwd's dump of the root window (32-bit ZPixmap, either byte
+// order, red, green and blue by their masks).
+bool LoadXwd(const fs::path& p, TPixels& out) {
+  const std::string b = ReadAll(p);
+  if (b.size() < 100) return false;
+  auto card = [&](size_t field) {
+    const size_t at = field * 4;
+    return static_cast<uint32_t>(static_cast<uint8_t>(b[at])) << 24 | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 1])) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(b[at + 2])) << 8 | static_cast<uint8_t>(b[at + 3]);
+  };
+  const uint32_t headerSize = card(0), format = card(2), width = card(4), height = card(5), byteOrder = card(7);
+  const uint32_t bitsPerPixel = card(11), bytesPerLine = card(12), redMask = card(14), greenMask = card(15),
+                 blueMask = card(16), colors = card(19);
+  const size_t data = static_cast<size_t>(headerSize) + static_cast<size_t>(colors) * 12;
+  if (format != 2 || bitsPerPixel != 32 || b.size() < data + static_cast<size_t>(bytesPerLine) * height) return false;
+  auto channel = [](uint32_t v, uint32_t mask) {
+    if (!mask) return 0u;
+    int shift = 0;
+    while (!((mask >> shift) & 1)) ++shift;
+    return (v & mask) >> shift;
+  };
+  out.Width = static_cast<int>(width);
+  out.Height = static_cast<int>(height);
+  out.Rgb.resize(static_cast<size_t>(width) * height);
+  for (uint32_t y = 0; y < height; ++y)
+    for (uint32_t x = 0; x < width; ++x) {
+      const auto* px = reinterpret_cast<const uint8_t*>(b.data() + data + static_cast<size_t>(y) * bytesPerLine + x * 4);
+      const uint32_t v = byteOrder == 0 ? (px[0] | px[1] << 8 | px[2] << 16 | static_cast<uint32_t>(px[3]) << 24)
+                                        : (static_cast<uint32_t>(px[0]) << 24 | px[1] << 16 | px[2] << 8 | px[3]);
+      out.Rgb[static_cast<size_t>(y) * width + x] = channel(v, redMask) << 16 | channel(v, greenMask) << 8 | channel(v, blueMask);
+    }
+  return true;
+}
+
 class WindowSessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Dir = fs::temp_directory_path() / ("brisk-window-test-" + std::to_string(getpid()));
     fs::remove_all(Dir);
     fs::create_directories(Dir);
-    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/setup installs them)";
+    if (!OnPath("Xvfb") || !OnPath("xdotool") || !OnPath("xwd"))
+      GTEST_SKIP() << "Xvfb, xdotool or xwd is not installed (scripts/setup installs them)";
     // Xvfb picks a display nobody uses and writes its number to the file, once it listens.
     const fs::path number = Dir / "display.txt";
     Xvfb = Start({"sh", "-c", "exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>'" + number.string() + "'"}, {},
@@ -178,9 +214,19 @@ TEST_F(WindowSessionTest, TypedTextArrivesAndIsHeardAndAClickReachesTheWindowUnd
   ASSERT_TRUE(LoadPng(reference, expected));
   ASSERT_EQ(typed.Width, expected.Width);
   ASSERT_EQ(typed.Height, expected.Height);
-  int differ = 0;
-  for (size_t i = 0; i < typed.Rgb.size(); ++i) differ += typed.Rgb[i] != expected.Rgb[i];
-  EXPECT_EQ(differ, 0) << "the window's screen is not what the typist's is";
+  auto differing = [](const TPixels& a, const TPixels& b) {
+    int n = 0;
+    for (size_t i = 0; i < a.Rgb.size(); ++i) n += a.Rgb[i] != b.Rgb[i];
+    return n;
+  };
+  EXPECT_EQ(differing(typed, expected), 0) << "the window's screen is not what the typist's is";
+  // And the display shows that screen: the damaged areas copied to the window add up to it.
+  TPixels shown;
+  ASSERT_EQ(RunToEnd({"xwd", "-root", "-silent", "-out", (Dir / "root.xwd").string()}, {DisplayEnv}, Dir / "xwd.txt"), 0);
+  ASSERT_TRUE(LoadXwd(Dir / "root.xwd", shown));
+  ASSERT_EQ(shown.Width, typed.Width);
+  ASSERT_EQ(shown.Height, typed.Height);
+  EXPECT_EQ(differing(shown, typed), 0) << "the display does not show what the IDE drew";
 
   // A press and release of the real pointer on the main window's menu bar activates it: the
   // captions' left ends trade the active and the inactive colour.

@@ -803,8 +803,13 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CN_CHAR:
     case CN_SYSKEYDOWN:
     case CN_SYSCHAR:
-      // Dialog keys: a form that handles the key (Enter, Escape on its buttons) eats it.
+      // A menu's shortcut runs its item and is used up; then dialog keys: a form that
+      // handles the key (Enter, Escape on its buttons) eats it.
       Message.Result = 0;
+      if ((Message.Msg == CN_KEYDOWN || Message.Msg == CN_SYSKEYDOWN) && IsMenuKey(Message)) {
+        Message.Result = 1;
+        return;
+      }
       if (Message.Msg == CN_KEYDOWN) {
         TCustomForm* form = GetParentForm(this);
         WORD key = static_cast<WORD>(Message.WParam);
@@ -817,6 +822,20 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       if (!DoKeyDown(Message)) DefaultHandler(Message);
+      return;
+    case WM_SYSCOMMAND:
+      // Alt (and a letter) on a form other than the main one: the main form's menu bar,
+      // when this form has none of its own.
+      if ((Message.WParam & 0xFFF0) == SC_KEYMENU && Message.LParam != ' ' && Message.LParam != '-' &&
+          ::GetCapture() == 0 && Application && Application->GetMainForm() != this) {
+        TCustomForm* form = GetParentForm(this);
+        if (!form || !form->GetMenu()) {
+          Message.Result = SendMessage(Application->GetHandle(), CM_APPSYSCOMMAND, static_cast<WPARAM>(Message.WParam),
+                                       Message.LParam);
+          if (Message.Result) return;
+        }
+      }
+      DefaultHandler(Message);
       return;
     case WM_KEYUP:
     case WM_SYSKEYUP:
@@ -878,6 +897,14 @@ void TWinControl::Dispatch(TMessage& Message) {
 void TWinControl::DefaultHandler(TMessage& Message) {
   if (FHandle)
     Message.Result = CallWindowProc(FDefWndProc, FHandle, Message.Msg, static_cast<WPARAM>(Message.WParam), Message.LParam);
+}
+
+// A shortcut of the form's (its menu), else of the application's main form.
+bool TWinControl::IsMenuKey(TMessage& Message) {
+  TWMKey key = KeyMessageOf(Message);
+  if (TCustomForm* form = GetParentForm(this); form && form->IsShortCut(key)) return true;
+  return Application && SendMessage(Application->GetHandle(), CM_APPKEYDOWN, static_cast<WPARAM>(Message.WParam),
+                                    Message.LParam) != 0;
 }
 
 // A handler that sets the key to 0 swallows the message; another key replaces it.

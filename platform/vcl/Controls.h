@@ -258,6 +258,8 @@ class TWinControl : public TControl {
   void MainWndProc(TMessage& Message);
 
   bool RunKeyEvent(void (TWinControl::*Event)(Word&, TShiftState), TMessage& Message);
+  // The key is a menu shortcut of this control's form or of the application, and ran it.
+  bool IsMenuKey(TMessage& Message);
   virtual bool DoKeyDown(TMessage& Message);
   virtual bool DoKeyUp(TMessage& Message);
   virtual bool DoKeyPress(TMessage& Message);

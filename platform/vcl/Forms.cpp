@@ -181,6 +181,8 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle v) {
 }
 
 void TCustomForm::SetMenu(TMainMenu* m) {
+  if (FMenu == m) return;
+  if (FMenu && FHandle) FMenu->SetWindowHandle(0);
   FMenu = m;
   if (m) m->FreeNotification(this);
   MenuChanged();
@@ -188,11 +190,23 @@ void TCustomForm::SetMenu(TMainMenu* m) {
 
 void TCustomForm::MenuChanged() {
   if (!FHandle) return;
-  std::vector<std::string> captions;
-  if (FMenu)
-    for (Integer i = 0; i < FMenu->GetItems()->GetCount(); ++i)
-      if (FMenu->GetItems()->GetItem(i)->GetVisible()) captions.push_back(FMenu->GetItems()->GetItem(i)->GetCaption());
-  SetMenuBar(FHandle, captions);
+  const HMENU menu = FMenu ? FMenu->GetHandle() : 0;
+  if (FMenu) FMenu->SetWindowHandle(FHandle);
+  if (::GetMenu(FHandle) != menu)
+    ::SetMenu(FHandle, menu);
+  else if (menu)
+    DrawMenuBar(FHandle);
+}
+
+void TCustomForm::CreateWnd() {
+  TWinControl::CreateWnd();
+  MenuChanged();
+}
+
+bool TCustomForm::IsShortCut(TWMKey& Message) {
+  bool handled = false;
+  if (OnShortCut) OnShortCut(Message, handled);
+  return handled || (FMenu && FMenu->IsShortCut(Message));
 }
 
 void TCustomForm::SetVisible(bool v) {
@@ -204,7 +218,6 @@ void TCustomForm::SetVisible(bool v) {
   if (FVisible == v) return;
   if (v) {
     HandleNeeded();
-    MenuChanged();
     FVisible = true;
     ShowWindow(FHandle, SW_SHOW);
     if (OnShow) OnShow(this);
@@ -288,7 +301,8 @@ void TCustomForm::Close() {
   TCloseAction action = caHide;
   DoClose(action);
   // Closing the main form ends the application.
-  if (action != caNone && Application && Application->GetMainForm() == this)
+  if (action == caNone) return;
+  if (Application && Application->GetMainForm() == this)
     Application->Terminate();
   else if (action == caHide)
     Hide();
@@ -377,6 +391,22 @@ void TCustomForm::Dispatch(TMessage& Message) {
       return;
     case CM_RELEASE:
       Free();
+      return;
+    case WM_COMMAND:
+      // A menu's command (no control in lParam) goes to the item that has it.
+      if (Message.LParam == 0 && FMenu && FMenu->DispatchCommand(LOWORD(static_cast<uint32_t>(Message.WParam)))) return;
+      TWinControl::Dispatch(Message);
+      return;
+    case WM_INITMENUPOPUP:
+      if (FMenu) FMenu->DispatchPopup(static_cast<HMENU>(Message.WParam));
+      return;
+    case WM_DESTROY:
+      // The menu outlives the window: the window must not take it along.
+      if (FMenu && FHandle) {
+        ::SetMenu(FHandle, 0);
+        FMenu->SetWindowHandle(0);
+      }
+      TWinControl::Dispatch(Message);
       return;
     default:
       TWinControl::Dispatch(Message);
@@ -472,6 +502,19 @@ void TApplication::WndProc(TMessage& Message) {
       case CM_DEACTIVATE:
         if (OnDeactivate) OnDeactivate(this);
         return;
+      case CM_APPKEYDOWN: {
+        TWMKey key = KeyMessageOf(Message);
+        Message.Result = IsShortCut(key) ? 1 : 0;
+        return;
+      }
+      case CM_APPSYSCOMMAND:
+        // Alt and a letter on a form without a menu bar open the main form's.
+        if (FMainForm && FMainForm->HandleAllocated() && IsWindowEnabled(FMainForm->GetHandle()) &&
+            IsWindowVisible(FMainForm->GetHandle())) {
+          SendMessage(FMainForm->GetHandle(), WM_SYSCOMMAND, static_cast<WPARAM>(Message.WParam), Message.LParam);
+          Message.Result = 1;
+        }
+        return;
       default:
         Message.Result = DefWindowProc(FHandle, Message.Msg, static_cast<WPARAM>(Message.WParam), Message.LParam);
     }
@@ -481,6 +524,11 @@ void TApplication::WndProc(TMessage& Message) {
 }
 
 void TApplication::Terminate() { PostQuitMessage(0); }
+
+bool TApplication::IsShortCut(TWMKey& Message) {
+  return FMainForm && FMainForm->HandleAllocated() && IsWindowEnabled(FMainForm->GetHandle()) &&
+         FMainForm->IsShortCut(Message);
+}
 
 bool TApplication::IsKeyMsg(MSG& Msg) {
   if (Msg.message < WM_KEYFIRST || Msg.message > WM_KEYLAST) return false;

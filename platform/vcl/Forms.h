@@ -11,6 +11,7 @@ enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsTool
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = TMethod<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = TMethod<void(TObject* Sender, bool& CanClose)>;
+using TShortCutEvent = TMethod<void(TWMKey& Msg, bool& Handled)>;
 
 class TCustomForm : public TWinControl {
   DECLARE_CLASS(TCustomForm, TWinControl)
@@ -32,9 +33,11 @@ class TCustomForm : public TWinControl {
   // Called when a control of this form gets the focus.
   void SetFocusedControl(TWinControl* c);
   TMainMenu* GetMenu() const { return FMenu; }
-  // The menu's top items become the window's menu bar.
+  // The menu becomes the window's menu bar; its items' commands and popups reach it here.
   void SetMenu(TMainMenu* m);
   void MenuChanged();
+  // A key that is a shortcut of the form: OnShortCut first, then the main menu's items.
+  virtual bool IsShortCut(TWMKey& Message);
   TFormBorderStyle GetBorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TFormBorderStyle v);
   bool GetModal() const { return FModal; }
@@ -66,9 +69,11 @@ class TCustomForm : public TWinControl {
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
   TNotifyEvent OnDestroy;
+  TShortCutEvent OnShortCut;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual bool CloseQuery();
   virtual void DoClose(TCloseAction& Action);
@@ -165,6 +170,8 @@ class TApplication : public TComponent {
   String Title;
 
   void Terminate();
+  // A key that is a shortcut of the main form's, from any form of the application.
+  bool IsShortCut(TWMKey& Message);
   bool ProcessMessage(MSG& Msg);
   void ProcessMessages();
   void HandleMessage();

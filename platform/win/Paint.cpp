@@ -1,27 +1,18 @@
 // Painting: window geometry and visible regions, update regions and invalidation, the paint
-// cycle (BeginPaint, WM_NCPAINT, WM_ERASEBKGND, EndPaint), classic frames, captions and menu
-// bars, what a change uncovers, the caret, and the screen's size and PNG.
+// cycle (BeginPaint, WM_NCPAINT, WM_ERASEBKGND, EndPaint), what a change uncovers, the
+// caret, and the screen's size and PNG.
 #include <algorithm>
 #include <cstdio>
 
 #include "DeviceContext.h"
+#include "MenuTable.h"
 #include "Surface.h"
-#include "WindowTable.h"
 
 namespace {
 
 uint32_t gGeometryVersion = 1;
 
 TRect WholeRect(const TWindow* w) { return {0, 0, w->Bounds.Width(), w->Bounds.Height()}; }
-
-// The client rectangle in window coordinates.
-TRect ClientInWindow(const TWindow* w) {
-  TRect in = NonClientInsets(w);
-  TRect r{in.Left, in.Top, w->Bounds.Width() - in.Right, w->Bounds.Height() - in.Bottom};
-  if (r.Right < r.Left) r.Right = r.Left;
-  if (r.Bottom < r.Top) r.Bottom = r.Top;
-  return r;
-}
 
 void Invalidate(TWindow* w, const TRegion* windowRgn, UINT flags);
 
@@ -139,6 +130,14 @@ void CaretOnIfShown() {
 
 // ---- geometry ----------------------------------------------------------------------------
 
+TRect ClientInWindow(const TWindow* w) {
+  TRect in = NonClientInsets(w);
+  TRect r{in.Left, in.Top, w->Bounds.Width() - in.Right, w->Bounds.Height() - in.Bottom};
+  if (r.Right < r.Left) r.Right = r.Left;
+  if (r.Bottom < r.Top) r.Bottom = r.Top;
+  return r;
+}
+
 uint32_t GetGeometryVersion() { return gGeometryVersion; }
 void GeometryChanged() { ++gGeometryVersion; }
 
@@ -154,7 +153,7 @@ TRect NonClientInsets(const TWindow* w) {
   TRect in{b, b, b, b};
   if ((w->Style & WS_CAPTION) == WS_CAPTION)
     in.Top += GetSystemMetrics((w->ExStyle & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
-  if (!w->MenuBar.empty()) in.Top += GetSystemMetrics(SM_CYMENU);
+  if (WindowMenu(w)) in.Top += GetSystemMetrics(SM_CYMENU);
   return in;
 }
 
@@ -357,165 +356,6 @@ BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* ps) {
   if (!ps) return FALSE;
   ReleaseDC(hWnd, ps->hdc);
   ShowCaret(hWnd);
-  return TRUE;
-}
-
-// ---- frames, captions and menu bars ------------------------------------------------------
-
-namespace {
-
-HFONT CaptionFont(bool bold) {
-  static HFONT fonts[2] = {};
-  HFONT& f = fonts[bold ? 1 : 0];
-  if (!f) {
-    LOGFONTA lf;
-    lf.lfHeight = -11;
-    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", "MS Sans Serif");
-    f = CreateFontIndirectA(&lf);
-    // Kept for the process, like the system's own fonts: not an application object.
-    MarkStock(f);
-  }
-  return f;
-}
-
-// Menu bar items in window coordinates.
-std::vector<TRect> MenuBarItems(TWindow* w, HDC dc) {
-  std::vector<TRect> items;
-  TRect in = NonClientInsets(w);
-  int32_t top = in.Top - GetSystemMetrics(SM_CYMENU) - ((w->ExStyle & WS_EX_CLIENTEDGE) ? 2 : 0);
-  int32_t x = in.Left - ((w->ExStyle & WS_EX_CLIENTEDGE) ? 2 : 0);
-  HGDIOBJ old = SelectObject(dc, CaptionFont(false));
-  for (const std::string& caption : w->MenuBar) {
-    TRect r{0, 0, 0, 0};
-    DrawTextA(dc, caption.c_str(), -1, &r, DT_SINGLELINE | DT_CALCRECT);
-    items.push_back({x, top, x + r.Width() + 14, top + GetSystemMetrics(SM_CYMENU)});
-    x += r.Width() + 14;
-  }
-  SelectObject(dc, old);
-  return items;
-}
-
-void CaptionButton(HDC dc, TRect r, char kind) {
-  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
-  HBRUSH ink = static_cast<HBRUSH>(COLOR_BTNTEXT + 1);
-  const int32_t cx = r.Left + (r.Width() - 8) / 2, cy = r.Top + (r.Height() - 7) / 2;
-  if (kind == 'x') {
-    for (int i = 0; i < 7; ++i) {
-      TRect a{cx + i, cy + i, cx + i + 2, cy + i + 1}, b{cx + 6 - i, cy + i, cx + 8 - i, cy + i + 1};
-      FillRect(dc, &a, ink);
-      FillRect(dc, &b, ink);
-    }
-  } else if (kind == '_') {
-    TRect bar{cx, cy + 5, cx + 6, cy + 7};
-    FillRect(dc, &bar, ink);
-  } else {
-    TRect box{cx, cy - 1, cx + 9, cy + 8};
-    FrameRect(dc, &box, ink);
-    TRect top{cx, cy, cx + 9, cy + 1};
-    FillRect(dc, &top, ink);
-  }
-}
-
-}  // namespace
-
-void DrawNonClient(HWND h, const TRegion*) {
-  TWindow* w = LookupWindow(h);
-  if (!w) return;
-  TRect in = NonClientInsets(w);
-  if (in.Left == 0 && in.Top == 0 && in.Right == 0 && in.Bottom == 0) return;
-  HDC dc = GetDCEx(h, 0, DCX_WINDOW | DCX_USESTYLE);
-  const TRect client = ClientInWindow(w);
-  ExcludeClipRect(dc, client.Left, client.Top, client.Right, client.Bottom);
-  TRect r = WholeRect(w);
-  if (w->Style & WS_THICKFRAME) {
-    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
-    for (int i = 0; i < GetSystemMetrics(SM_CXFRAME) - 2; ++i) {
-      FrameRect(dc, &r, static_cast<HBRUSH>(COLOR_ACTIVEBORDER + 1));
-      r = {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
-    }
-  } else if ((w->Style & WS_DLGFRAME) || (w->ExStyle & WS_EX_DLGMODALFRAME)) {
-    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
-    FrameRect(dc, &r, static_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    r = {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
-  } else if (w->Style & WS_BORDER) {
-    FrameRect(dc, &r, static_cast<HBRUSH>(COLOR_WINDOWFRAME + 1));
-    r = {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
-  }
-  if ((w->Style & WS_CAPTION) == WS_CAPTION) {
-    const bool tool = (w->ExStyle & WS_EX_TOOLWINDOW) != 0;
-    const int32_t height = GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION) - 1;
-    const bool active = GetActiveWindow() == h;
-    TRect bar{r.Left, r.Top, r.Right, r.Top + height};
-    // The classic gradient, one column at a time.
-    const COLORREF from = GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
-    const COLORREF to = GetSysColor(active ? COLOR_GRADIENTACTIVECAPTION : COLOR_GRADIENTINACTIVECAPTION);
-    const int32_t n = std::max(1, bar.Width());
-    for (int32_t i = 0; i < bar.Width(); ++i) {
-      auto mix = [&](int shift) {
-        int a = (from >> shift) & 0xFF, b = (to >> shift) & 0xFF;
-        return static_cast<COLORREF>((a + (b - a) * i / n) & 0xFF) << shift;
-      };
-      HBRUSH b = CreateSolidBrush(mix(0) | mix(8) | mix(16));
-      TRect col{bar.Left + i, bar.Top, bar.Left + i + 1, bar.Bottom};
-      FillRect(dc, &col, b);
-      DeleteObject(b);
-    }
-    TRect line{r.Left, bar.Bottom, r.Right, bar.Bottom + 1};
-    FillRect(dc, &line, static_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    // Buttons: close at the right; minimise and maximise beside it on sizeable main windows.
-    const int32_t bw = height - 2, bh = height - 4;
-    TRect close{bar.Right - 2 - bw, bar.Top + 2, bar.Right - 2, bar.Top + 2 + bh};
-    CaptionButton(dc, close, 'x');
-    int32_t textRight = close.Left - 2;
-    if (!tool && (w->Style & WS_THICKFRAME)) {
-      TRect max{close.Left - 2 - bw, close.Top, close.Left - 2, close.Bottom};
-      TRect min{max.Left - bw, close.Top, max.Left, close.Bottom};
-      CaptionButton(dc, max, 'o');
-      CaptionButton(dc, min, '_');
-      textRight = min.Left - 2;
-    }
-    HGDIOBJ old = SelectObject(dc, CaptionFont(true));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
-    TRect text{bar.Left + 3, bar.Top, textRight, bar.Bottom};
-    DrawTextA(dc, w->Text.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SelectObject(dc, old);
-    r.Top = bar.Bottom + 1;
-  }
-  if (!w->MenuBar.empty()) {
-    TRect bar{r.Left, r.Top, r.Right, r.Top + GetSystemMetrics(SM_CYMENU)};
-    FillRect(dc, &bar, static_cast<HBRUSH>(COLOR_MENU + 1));
-    std::vector<TRect> items = MenuBarItems(w, dc);
-    HGDIOBJ old = SelectObject(dc, CaptionFont(false));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_MENUTEXT));
-    for (size_t i = 0; i < items.size(); ++i)
-      DrawTextA(dc, w->MenuBar[i].c_str(), -1, &items[i], DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    SelectObject(dc, old);
-    r.Top = bar.Bottom;
-  }
-  if (w->ExStyle & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
-  ReleaseDC(h, dc);
-}
-
-BOOL SetMenuBar(HWND hWnd, const std::vector<std::string>& captions) {
-  TWindow* w = LookupWindow(hWnd);
-  if (!w) return FALSE;
-  TRegion old = VisibleRegion(hWnd, DCX_WINDOW);
-  w->MenuBar = captions;
-  ExposeAfterChange(hWnd, old);
-  return TRUE;
-}
-
-BOOL GetMenuBarItemRect(HWND hWnd, int index, TRect* rect) {
-  TWindow* w = LookupWindow(hWnd);
-  if (!w || !rect || index < 0 || index >= static_cast<int>(w->MenuBar.size())) return FALSE;
-  HDC dc = GetDCEx(hWnd, 0, DCX_WINDOW);
-  TRect r = MenuBarItems(w, dc)[static_cast<size_t>(index)];
-  ReleaseDC(hWnd, dc);
-  TRect wr = WindowScreenRect(w);
-  *rect = {r.Left + wr.Left, r.Top + wr.Top, r.Right + wr.Left, r.Bottom + wr.Top};
   return TRUE;
 }
 

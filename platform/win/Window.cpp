@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "DeviceContext.h"
+#include "MenuTable.h"
 #include "Surface.h"
-#include "WindowTable.h"
 
 void KeyMessageRetrieved(const MSG& msg);  // Keyboard.cpp
 void ResetKeyboard();                       // Keyboard.cpp
@@ -22,6 +22,15 @@ struct TSlot {
   TWindow* Window = nullptr;
 };
 
+// A queued message. Mouse input is queued as the mouse reported it (message, screen point,
+// keys) and routed to a window only when the queue hands it out, as the real system does:
+// a capture taken by the press before it decides where the release goes.
+struct TQueued {
+  MSG Msg;
+  bool RawMouse = false;
+  uint64_t Serial = 0;  // tells an entry from the one that took its place
+};
+
 struct TWindowManager {
   std::vector<TSlot> Slots{TSlot{}};  // slot 0 is never used: handle 0 means "no window"
   std::vector<uint32_t> FreeSlots;
@@ -30,14 +39,16 @@ struct TWindowManager {
 
   // Posted messages: a ring that grows by doubling, so posting allocates only while the
   // queue is deeper than ever before.
-  std::vector<MSG> Ring;
+  std::vector<TQueued> Ring;
   size_t Head = 0, Count = 0;
+  uint64_t NextSerial = 1;
   bool QuitPosted = false;
   int QuitCode = 0;
   DWORD MessageTime = 0;
   DWORD LastMessageTime = 0;
 
   HWND Focus = 0, Active = 0, Capture = 0;
+  TInputWaiter Waiter;
   bool AppActive = false;
   TPoint Cursor;
   HCURSOR CursorShape = IDC_ARROW;
@@ -107,7 +118,7 @@ void Unlink(std::vector<HWND>& list, HWND h) {
 }
 
 
-MSG& QueuedAt(size_t i) {
+TQueued& QueuedAt(size_t i) {
   TWindowManager& wm = WM();
   return wm.Ring[(wm.Head + i) % wm.Ring.size()];
 }
@@ -126,8 +137,8 @@ void RemoveQueuedAt(size_t i) {
 void Purge(HWND h) {
   TWindowManager& wm = WM();
   for (size_t i = 0; i < wm.Count;) {
-    const MSG& m = QueuedAt(i);
-    if (m.hwnd != h) {
+    const MSG& m = QueuedAt(i).Msg;
+    if (QueuedAt(i).RawMouse || m.hwnd != h) {
       ++i;
       continue;
     }
@@ -170,7 +181,9 @@ bool PtInRect(const TRect& r, TPoint p) { return p.X >= r.Left && p.X < r.Right 
 DWORD GetLastError() { return WM().LastError; }
 void SetLastError(DWORD code) { WM().LastError = code; }
 
-LRESULT DefWindowProc(HWND hWnd, UINT msg, WPARAM, LPARAM) {
+LRESULT DefWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (DefNonClientProc(hWnd, msg, wParam, lParam, &result)) return result;
   switch (msg) {
     case WM_PAINT: {
       // Paints nothing, but validates: the window is not asked again.
@@ -179,9 +192,6 @@ LRESULT DefWindowProc(HWND hWnd, UINT msg, WPARAM, LPARAM) {
       EndPaint(hWnd, &ps);
       return 0;
     }
-    case WM_NCPAINT:
-      DrawNonClient(hWnd, nullptr);
-      return 0;
     case WM_CLOSE:
       DestroyWindow(hWnd);
       return 0;
@@ -273,6 +283,8 @@ static void FreeWindow(HWND hWnd) {
   if (!(w = Lookup(hWnd))) return;
   CallWindowProc(w->WndProc, hWnd, WM_NCDESTROY, 0, 0);
   if (!(w = Lookup(hWnd))) return;
+  // The menu bar the window still has goes with it.
+  if (w->Menu) DestroyMenu(w->Menu);
   Unlink(SiblingList(w), hWnd);
   Purge(hWnd);
   RetireHandle(hWnd);
@@ -600,34 +612,84 @@ LRESULT SendMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return CallWindowProc(w->WndProc, hWnd, msg, wParam, lParam);
 }
 
+namespace {
+
+// Appends a message; false when the queue is full.
+bool Enqueue(const MSG& msg, bool rawMouse) {
+  TWindowManager& wm = WM();
+  constexpr size_t kQuota = 10000;
+  if (wm.Count >= kQuota) {
+    wm.LastError = ERROR_NOT_ENOUGH_QUOTA;
+    return false;
+  }
+  if (wm.Count == wm.Ring.size()) {
+    std::vector<TQueued> grown(wm.Ring.empty() ? 64 : wm.Ring.size() * 2);
+    for (size_t i = 0; i < wm.Count; ++i) grown[i] = wm.Ring[(wm.Head + i) % wm.Ring.size()];
+    wm.Ring.swap(grown);
+    wm.Head = 0;
+  }
+  wm.Ring[(wm.Head + wm.Count) % wm.Ring.size()] = TQueued{msg, rawMouse, wm.NextSerial++};
+  ++wm.Count;
+  return true;
+}
+
+bool IsButtonDown(UINT msg) {
+  return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN || msg == WM_LBUTTONDBLCLK ||
+         msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
+}
+
+// Where mouse input goes now: to the capture window in its client coordinates; else to the
+// window under the point, which tells by its hit test whether the point is in its client
+// area or gets the non-client message (hit-test code in wParam, screen point in lParam).
+// False when no window is there.
+bool RouteMouse(MSG& m) {
+  TWindowManager& wm = WM();
+  const HWND target = wm.Capture ? wm.Capture : WindowFromPoint(m.pt);
+  if (!target) return false;
+  m.hwnd = target;
+  if (!wm.Capture) {
+    const LRESULT hit = SendMessage(target, WM_NCHITTEST, 0, PointToParam(m.pt));
+    if (hit != HTCLIENT) {
+      m.message = m.message - WM_MOUSEMOVE + WM_NCMOUSEMOVE;
+      m.wParam = static_cast<WPARAM>(hit);
+      m.lParam = PointToParam(m.pt);
+      return true;
+    }
+  }
+  TPoint p = m.pt;
+  ScreenToClient(target, &p);
+  m.lParam = PointToParam(p);
+  return true;
+}
+
+// A press that is not captured activates the top-level window it lands in.
+void ActivateForPress(const MSG& m) {
+  if (WM().Capture || !IsButtonDown(m.message >= WM_MOUSEFIRST ? m.message : m.message - WM_NCMOUSEMOVE + WM_MOUSEMOVE))
+    return;
+  HWND top = m.hwnd;
+  while (TWindow* w = Lookup(top)) {
+    if (!w->Parent) break;
+    top = w->Parent;
+  }
+  if (top != WM().Active) SetActiveWindow(top);
+}
+
+}  // namespace
+
 BOOL PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   TWindowManager& wm = WM();
   if (hWnd && !Lookup(hWnd)) {
     wm.LastError = ERROR_INVALID_WINDOW_HANDLE;
     return FALSE;
   }
-  constexpr size_t kQuota = 10000;
-  if (wm.Count >= kQuota) {
-    wm.LastError = ERROR_NOT_ENOUGH_QUOTA;
-    return FALSE;
-  }
-  if (wm.Count == wm.Ring.size()) {
-    std::vector<MSG> grown(wm.Ring.empty() ? 64 : wm.Ring.size() * 2);
-    for (size_t i = 0; i < wm.Count; ++i) grown[i] = wm.Ring[(wm.Head + i) % wm.Ring.size()];
-    wm.Ring.swap(grown);
-    wm.Head = 0;
-  }
-  MSG& m = wm.Ring[(wm.Head + wm.Count) % wm.Ring.size()];
-  m = MSG{hWnd, msg, wParam, lParam, wm.MessageTime, wm.Cursor};
-  ++wm.Count;
-  return TRUE;
+  return Enqueue(MSG{hWnd, msg, wParam, lParam, wm.MessageTime, wm.Cursor}, false) ? TRUE : FALSE;
 }
 
 // Used for translated characters, which are the next message retrieved.
 BOOL PostMessageAhead(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!PostMessage(hWnd, msg, wParam, lParam)) return FALSE;
   TWindowManager& wm = WM();
-  const MSG posted = QueuedAt(wm.Count - 1);
+  const TQueued posted = QueuedAt(wm.Count - 1);
   for (size_t j = wm.Count - 1; j > 0; --j) QueuedAt(j) = QueuedAt(j - 1);
   QueuedAt(0) = posted;
   return TRUE;
@@ -640,14 +702,32 @@ void PostQuitMessage(int exitCode) {
 
 BOOL PeekMessage(MSG* out, HWND hWnd, UINT fmin, UINT fmax, UINT removeMsg) {
   TWindowManager& wm = WM();
-  for (size_t i = 0; i < wm.Count; ++i) {
-    const MSG m = QueuedAt(i);
-    if (!MatchesFilter(m, hWnd, fmin, fmax)) continue;
+  for (size_t i = 0; i < wm.Count;) {
+    MSG m = QueuedAt(i).Msg;
+    const bool raw = QueuedAt(i).RawMouse;
+    if (raw) {
+      const uint64_t serial = QueuedAt(i).Serial;
+      const bool routed = RouteMouse(m);
+      // The hit test ran the window's code, which may have taken messages off the queue.
+      if (i >= wm.Count || QueuedAt(i).Serial != serial) {
+        i = 0;
+        continue;
+      }
+      if (!routed) {  // over no window at all: the desktop's, and nobody listens there
+        RemoveQueuedAt(i);
+        continue;
+      }
+    }
+    if (!MatchesFilter(m, hWnd, fmin, fmax)) {
+      ++i;
+      continue;
+    }
     if (out) *out = m;
     if (removeMsg & PM_REMOVE) {
       RemoveQueuedAt(i);
       wm.LastMessageTime = m.time;
       KeyMessageRetrieved(m);
+      if (raw) ActivateForPress(m);
     }
     return TRUE;
   }
@@ -766,19 +846,18 @@ BOOL GetCursorPos(TPoint* p) {
 void MouseInput(UINT msg, TPoint sp, WPARAM keys) {
   TWindowManager& wm = WM();
   wm.Cursor = sp;
-  HWND target = wm.Capture ? wm.Capture : WindowFromPoint(sp);
-  if (!target) return;
-  if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) {
-    HWND top = target;
-    while (TWindow* w = Lookup(top)) {
-      if (!w->Parent) break;
-      top = w->Parent;
-    }
-    if (top != wm.Active) SetActiveWindow(top);
-  }
-  TPoint p = sp;
-  ScreenToClient(target, &p);
-  PostMessage(target, msg, keys, static_cast<LPARAM>((static_cast<uint32_t>(p.Y & 0xFFFF) << 16) | (p.X & 0xFFFF)));
+  Enqueue(MSG{0, msg, keys, 0, wm.MessageTime, sp}, true);
+}
+
+TInputWaiter SetInputWaiter(TInputWaiter waiter) {
+  std::swap(WM().Waiter, waiter);
+  return waiter;
+}
+
+BOOL WaitMessage() {
+  // A copy: the waiter may install another one while it runs.
+  TInputWaiter waiter = WM().Waiter;
+  return waiter && waiter() ? TRUE : FALSE;
 }
 
 HCURSOR LoadCursorA(HINSTANCE, UINT id) { return id; }
@@ -809,6 +888,7 @@ int GetMessageBeepCount() { return WM().BeepCount; }
 UINT GetLastMessageBeepType() { return WM().LastBeep; }
 
 void ResetWindowManager() {
+  ResetMenus();
   ResetDeviceContexts();
   ResetKeyboard();
   DestroyCaret();

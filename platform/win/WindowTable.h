@@ -27,7 +27,8 @@ struct TWindow {
   bool UpdateErase = false;   // WM_ERASEBKGND is owed with the next paint
   bool UpdateFrame = false;   // WM_NCPAINT is owed
   bool InternalPaint = false;
-  std::vector<std::string> MenuBar;
+  HMENU Menu = 0;           // the menu bar (top-level windows)
+  LRESULT PushedButton = HTNOWHERE;  // a caption button held down (HTCLOSE), drawn pushed
 };
 
 TWindow* LookupWindow(HWND h);
@@ -40,6 +41,22 @@ void GeometryChanged();
 
 // Non-client insets of a window from its styles (frame, caption, menu bar, client edge).
 TRect NonClientInsets(const TWindow* w);
+// Where the non-client parts lie, in window coordinates (empty rectangles for parts the
+// window does not have).
+struct TNonClientParts {
+  TRect Caption, Close, Maximize, Minimize, MenuBar;
+};
+TNonClientParts NonClientParts(const TWindow* w);
+// What a screen point is over (HTCLIENT, HTCAPTION, HTCLOSE, HTMENU, HTLEFT …).
+LRESULT NonClientHitTest(const TWindow* w, TPoint screenPoint);
+// DefWindowProc's part for the non-client area and the system keys: hit testing, frames,
+// presses on the menu bar and the close box, WM_SYSCOMMAND, Alt and F10. False for any
+// other message.
+bool DefNonClientProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+// The system's caption font (bold) and menu font.
+HFONT CaptionFont(bool bold);
+// The client rectangle in window coordinates (origin at the window's top-left).
+TRect ClientInWindow(const TWindow* w);
 // Screen rectangles of the whole window and of its client area.
 TRect WindowScreenRect(const TWindow* w);
 TRect ClientScreenRect(const TWindow* w);

@@ -49,6 +49,15 @@ using POINT = TPoint;
 using RECT = TRect;
 
 inline TRect Rect(int32_t l, int32_t t, int32_t r, int32_t b) { return {l, t, r, b}; }
+constexpr WORD LOWORD(uint32_t v) { return static_cast<WORD>(v & 0xFFFF); }
+constexpr WORD HIWORD(uint32_t v) { return static_cast<WORD>(v >> 16); }
+constexpr WPARAM MAKEWPARAM(uint32_t lo, uint32_t hi) { return (lo & 0xFFFF) | (hi << 16); }
+constexpr LPARAM MAKELPARAM(uint32_t lo, uint32_t hi) { return static_cast<LPARAM>((lo & 0xFFFF) | (hi << 16)); }
+// A point packed as mouse messages carry it (signed 16-bit halves), and back.
+constexpr LPARAM PointToParam(TPoint p) { return MAKELPARAM(static_cast<uint32_t>(p.X), static_cast<uint32_t>(p.Y)); }
+constexpr TPoint ParamToPoint(LPARAM l) {
+  return {static_cast<int16_t>(static_cast<uint32_t>(l) & 0xFFFF), static_cast<int16_t>(static_cast<uint32_t>(l) >> 16)};
+}
 inline TPoint Point(int32_t x, int32_t y) { return {x, y}; }
 bool PtInRect(const TRect& r, TPoint p);
 
@@ -124,7 +133,7 @@ constexpr WORD VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x2
 constexpr WORD VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28;
 constexpr WORD VK_INSERT = 0x2D, VK_DELETE = 0x2E;
 constexpr WORD VK_NUMPAD0 = 0x60, VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SEPARATOR = 0x6C;
-constexpr WORD VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_F10 = 0x79;
+constexpr WORD VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_F4 = 0x73, VK_F10 = 0x79;
 constexpr WORD VK_NUMLOCK = 0x90, VK_SCROLL = 0x91;
 constexpr WORD VK_LSHIFT = 0xA0, VK_RSHIFT = 0xA1, VK_LCONTROL = 0xA2, VK_RCONTROL = 0xA3;
 constexpr WORD VK_LMENU = 0xA4, VK_RMENU = 0xA5;
@@ -214,9 +223,6 @@ BOOL InvalidateRect(HWND hWnd, const TRect* rect, BOOL erase);
 BOOL ValidateRect(HWND hWnd, const TRect* rect);
 BOOL UpdateWindow(HWND hWnd);  // sends WM_PAINT now if the window has an invalid area
 BOOL GetUpdateRect(HWND hWnd, TRect* rect, BOOL erase);
-// The window's menu bar: captions shown in its non-client area ('&' marks the accelerator).
-BOOL SetMenuBar(HWND hWnd, const std::vector<std::string>& captions);
-BOOL GetMenuBarItemRect(HWND hWnd, int index, TRect* screenRect);
 
 struct PAINTSTRUCT {
   HDC hdc = 0;
@@ -245,8 +251,11 @@ BOOL ReleaseCapture();
 BOOL GetCursorPos(TPoint* p);
 BOOL SetCursorPos(int x, int y);
 // A mouse event as the mouse driver reports it: the cursor moves to the screen point and the
-// message is posted to the capture window, or else to the window under the point, in that
-// window's client coordinates (a button press also activates its top-level window).
+// message is posted to the capture window in its client coordinates; without a capture, to
+// the window under the point, which WM_NCHITTEST asks where the point is: its client area
+// gets the client message, anything else (caption, close box, menu bar, borders) the
+// non-client one (WM_NCLBUTTONDOWN …) with the hit-test code and the screen point. A button
+// press without a capture also activates the window's top-level window.
 void MouseInput(UINT msg, TPoint screenPoint, WPARAM keys);
 // The keys a mouse message's WParam says were down.
 constexpr WPARAM MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008, MK_MBUTTON = 0x0010;
@@ -316,3 +325,4 @@ UINT GetLastMessageBeepType();
 void ResetWindowManager();
 
 #include "WinGdi.h"
+#include "WinMenu.h"

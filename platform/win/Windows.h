@@ -256,6 +256,8 @@ BOOL SetCursorPos(int x, int y);
 // gets the client message, anything else (caption, close box, menu bar, borders) the
 // non-client one (WM_NCLBUTTONDOWN …) with the hit-test code and the screen point. A button
 // press without a capture also activates the window's top-level window.
+// keys: the MK_ flags of the buttons and modifiers held.
+constexpr WPARAM MK_LBUTTON = 0x1, MK_RBUTTON = 0x2, MK_SHIFT = 0x4, MK_CONTROL = 0x8, MK_MBUTTON = 0x10;
 void MouseInput(UINT msg, TPoint screenPoint, WPARAM keys);
 // The keys a mouse message's WParam says were down.
 constexpr WPARAM MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008, MK_MBUTTON = 0x0010;

@@ -1,6 +1,8 @@
 // The IDE's main window, its boot and its shutdown.
 #include "AppBuilder.h"
 
+#include "platform/vcl/Dialogs.h"
+
 IMPLEMENT_COMPONENT_CLASS(TAppBuilder, TForm)
 IMPLEMENT_CLASS(TIDEHost, TComponent)
 
@@ -16,8 +18,11 @@ TAppBuilder::TAppBuilder(TComponent* AOwner) : TForm(AOwner), FMainMenu(new TMai
   TMenuItem* root = FMainMenu->GetItems();
 
   TMenuItem* file = AddItem(root, "FileMenu", "&File");
-  AddItem(file, "FileOpenItem", "&Open...");
-  AddItem(file, "FileSaveItem", "&Save");
+  AddItem(file, "FileOpenItem", "&Open...")->OnClick = MethodOf<&TAppBuilder::FileOpenClick>(this);
+  TMenuItem* save = AddItem(file, "FileSaveItem", "&Save");
+  save->SetShortCut(ShortCut('S', 4 /* Ctrl */));
+  save->OnClick = MethodOf<&TAppBuilder::FileSaveClick>(this);
+  AddItem(file, "N1", "-");
   AddItem(file, "FileExitItem", "E&xit")->OnClick = MethodOf<&TAppBuilder::FileExitClick>(this);
 
   TMenuItem* edit = AddItem(root, "EditMenu", "&Edit");
@@ -31,7 +36,7 @@ TAppBuilder::TAppBuilder(TComponent* AOwner) : TForm(AOwner), FMainMenu(new TMai
   AddItem(tools, "ToolsToolsItem", "&Configure Tools...");
 
   TMenuItem* help = AddItem(root, "HelpMenu", "&Help");
-  AddItem(help, "HelpAboutItem", "&About...");
+  AddItem(help, "HelpAboutItem", "&About...")->OnClick = MethodOf<&TAppBuilder::HelpAboutClick>(this);
 }
 
 TMenuItem* TAppBuilder::AddItem(TMenuItem* Parent, const String& Name, const String& Caption) {
@@ -44,13 +49,47 @@ TMenuItem* TAppBuilder::AddItem(TMenuItem* Parent, const String& Name, const Str
 
 TMenuItem* TAppBuilder::GetToolsMenu() const { return FMainMenu->GetItems()->FindByName("ToolsMenu"); }
 
-void TAppBuilder::EditUndoClick(TObject*) {
+namespace {
+TIDEModule* CurrentModule() {
   TIDEProject* project = IDE ? IDE->GetProject() : nullptr;
-  if (TIDEModule* m = project ? project->GetCurrentModule() : nullptr) m->Undo();
+  return project ? project->GetCurrentModule() : nullptr;
+}
+}  // namespace
+
+void TAppBuilder::FileOpenClick(TObject*) {
+  TIDEProject* project = IDE ? IDE->GetProject() : nullptr;
+  if (!project) return;
+  auto* dialog = new TOpenDialog(nullptr);
+  try {
+    dialog->SetTitle("Open");
+    dialog->SetFilter("Delphi unit (*.pas)|*.pas|Any file (*.*)|*.*");
+    dialog->SetDefaultExt("pas");
+    dialog->SetOptions({ofHideReadOnly, ofFileMustExist, ofPathMustExist, ofEnableSizing});
+    if (TIDEModule* current = CurrentModule()) dialog->SetInitialDir(ExtractFilePath(current->GetFileName()));
+    if (dialog->Execute() && !project->OpenFile(dialog->GetFileName()))
+      MessageDlg(Format("Cannot open file \"%s\".", dialog->GetFileName().c_str()), mtError, {mbOK}, 0);
+  } catch (...) {
+    dialog->Free();
+    throw;
+  }
+  dialog->Free();
 }
 
-void TAppBuilder::FileExitClick(TObject*) {
-  if (Application) Application->Terminate();
+void TAppBuilder::FileSaveClick(TObject*) {
+  TIDEModule* module = CurrentModule();
+  String error;
+  if (module && !module->Save(error)) MessageDlg(error, mtError, {mbOK}, 0);
+}
+
+// The same road as the window's close box: the main form closing ends the application.
+void TAppBuilder::FileExitClick(TObject*) { Close(); }
+
+void TAppBuilder::EditUndoClick(TObject*) {
+  if (TIDEModule* m = CurrentModule()) m->Undo();
+}
+
+void TAppBuilder::HelpAboutClick(TObject*) {
+  MessageDlg("Brisk IDE\n\nThe stand-in IDE that hosts BriskPack.", mtInformation, {mbOK}, 0);
 }
 
 // ---- TIDEHost ------------------------------------------------------------------------------

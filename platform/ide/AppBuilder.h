@@ -7,7 +7,10 @@
 #include "ToolIntf.h"
 
 // The main window. Its main menu has a File, an Edit, a Tools ("ToolsMenu") and a Help
-// menu, each item a named component of the window.
+// menu, each item a named component of the window. File | Open... asks the file-open dialog
+// for a unit and opens it in a tab of the editor window; Save writes the current file; Exit
+// closes the window, which ends the application; Edit | Undo takes back the current file's
+// last step. What goes wrong is said in an error box.
 class TAppBuilder : public TForm {
   DECLARE_CLASS(TAppBuilder, TForm)
  public:
@@ -17,8 +20,11 @@ class TAppBuilder : public TForm {
 
  private:
   TMenuItem* AddItem(TMenuItem* Parent, const String& Name, const String& Caption);
-  void EditUndoClick(TObject* Sender);
+  void FileOpenClick(TObject* Sender);
+  void FileSaveClick(TObject* Sender);
   void FileExitClick(TObject* Sender);
+  void EditUndoClick(TObject* Sender);
+  void HelpAboutClick(TObject* Sender);
   TMainMenu* FMainMenu;
 };
 

@@ -44,7 +44,7 @@ void TEditBuffer::SetText(const String& Text) {
     FLineStarts.push_back(static_cast<LongInt>(p - FText.data()));
   }
   FUndo.clear();
-  ++FSerial;
+  FSavedSerial = ++FSerial;
 }
 
 LongInt TEditBuffer::Read(LongInt Offset, char* Buffer, LongInt Count) const {

@@ -81,6 +81,9 @@ class TEditBuffer : public TObject {
 
   // Counts every change of the text, so a holder of offsets can tell they went stale.
   uint64_t GetSerial() const { return FSerial; }
+  // Changed since it was loaded or last saved (an undo back to that point still counts).
+  bool GetModified() const { return FSerial != FSavedSerial; }
+  void MarkSaved() { FSavedSerial = FSerial; }
   // An undoable writer holds the buffer while it collects its edits: no other writer, no
   // typing and no undo meanwhile, so its offsets stay true until it is applied.
   bool GetLocked() const { return FLocked; }
@@ -93,6 +96,6 @@ class TEditBuffer : public TObject {
   String FText;
   std::vector<LongInt> FLineStarts;  // ascending; FLineStarts[0] is 0
   std::vector<TEditStep> FUndo;
-  uint64_t FSerial = 0;
+  uint64_t FSerial = 0, FSavedSerial = 0;
   bool FLocked = false;
 };

@@ -65,7 +65,7 @@ class TIDEEditWriter : public TModuleObject<TIEditWriter> {
   void Destroy() override {
     if (TEditBuffer* buffer = Buffer()) {
       buffer->SetLocked(false);
-      if (!FEdits.empty() && buffer->GetSerial() == FSerial) Module()->GetEditControl()->ApplyEdits(FEdits);
+      if (!FEdits.empty() && buffer->GetSerial() == FSerial) Module()->ApplyEdits(FEdits);
     }
     TModuleObject::Destroy();
   }
@@ -180,12 +180,12 @@ class TIDEEditorInterface : public TModuleObject<TIEditorInterface> {
   }
   TIEditReader* CreateReader() override {
     CheckInterfaceFault("TIEditorInterface.CreateReader");
-    return Control() ? new TIDEEditReader(Module()) : nullptr;
+    return Module() ? new TIDEEditReader(Module()) : nullptr;
   }
   // One writer at a time: while one is collecting its edits there is none for another.
   TIEditWriter* CreateUndoableWriter() override {
     CheckInterfaceFault("TIEditorInterface.CreateUndoableWriter");
-    return Control() && !Control()->GetBuffer()->GetLocked() ? new TIDEEditWriter(Module()) : nullptr;
+    return Module() && !Module()->GetBuffer()->GetLocked() ? new TIDEEditWriter(Module()) : nullptr;
   }
 };
 
@@ -249,7 +249,7 @@ class TIDEModuleInterface : public TModuleObject<TIModuleInterface> {
   using TModuleObject::TModuleObject;
   TIEditorInterface* GetEditorInterface() override {
     CheckInterfaceFault("TIModuleInterface.GetEditorInterface");
-    return Control() ? new TIDEEditorInterface(Module()) : nullptr;
+    return Module() ? new TIDEEditorInterface(Module()) : nullptr;
   }
   TIFormInterface* GetFormInterface() override {
     CheckInterfaceFault("TIModuleInterface.GetFormInterface");

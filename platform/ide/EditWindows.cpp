@@ -17,7 +17,8 @@ IMPLEMENT_COMPONENT_CLASS(TMessageViewForm, TWinControl)
 IMPLEMENT_COMPONENT_CLASS(TStatusbar, TCustomControl)
 IMPLEMENT_COMPONENT_CLASS(TEditWindow, TForm)
 
-TEditControl::TEditControl(TComponent* AOwner) : TCustomControl(AOwner), FBuffer(new TEditBuffer()) {
+TEditControl::TEditControl(TComponent* AOwner)
+    : TCustomControl(AOwner), FBuffer(new TEditBuffer()), FOwnBuffer(FBuffer) {
   TabStop = true;
   FColor = clWindow;
   FParentColor = false;
@@ -66,25 +67,37 @@ void TEditControl::NotifyStatus() {
 }
 
 void TEditControl::Destroy() {
-  FreeAndNil(FBuffer);
+  FBuffer = nullptr;
+  FreeAndNil(FOwnBuffer);
   inherited::Destroy();
 }
 
 void TEditControl::SetText(const String& s) {
   FBuffer->SetText(s);
-  FCaretX = FCaretY = FTopLine = FLeftCol = 1;
-  UpdateCaret();
+  SetBuffer(FBuffer, {});
+}
+
+void TEditControl::SetBuffer(TEditBuffer* Buffer, const TEditPlace& Place) {
+  FBuffer = Buffer ? Buffer : FOwnBuffer;
+  FTopLine = std::clamp<Integer>(Place.TopLine, 1, GetLineCount());
+  FLeftCol = std::max<Integer>(Place.LeftCol, 1);
+  FCaretY = std::clamp<Integer>(Place.CaretY, 1, GetLineCount());
+  FCaretX = std::max<Integer>(Place.CaretX, 1);
+  ScrollToCaret();
   Invalidate();
+  NotifyStatus();
 }
 
 void TEditControl::SetCaretX(Integer x) {
   FCaretX = x < 1 ? 1 : x;
   ScrollToCaret();
+  NotifyStatus();
 }
 
 void TEditControl::SetCaretY(Integer y) {
   FCaretY = y < 1 ? 1 : (y > GetLineCount() ? GetLineCount() : y);
   ScrollToCaret();
+  NotifyStatus();
 }
 
 void TEditControl::SetTopLine(Integer v) {
@@ -146,16 +159,18 @@ void TEditControl::MoveCaretTo(LongInt Offset, LongInt ExtraCols) {
   ScrollToCaret();
 }
 
-bool TEditControl::ApplyEdits(const std::vector<TBufferEdit>& Edits) {
+bool ApplyEditsAt(TEditBuffer& Buffer, const std::vector<TBufferEdit>& Edits, TEditPlace& Place) {
   // Where the cursor stands in the text: a character, and the columns past its start (inside
   // a tab, or past the line's end).
-  LongInt index = CaretIndex();
-  LongInt at = FBuffer->CharPosToPos(FCaretY, index);
-  LongInt extra = FCaretX - FBuffer->IndexToColumn(FCaretY, index);
-  if (!FBuffer->Apply(Edits, FCaretX, FCaretY)) return false;
+  const LongInt line = std::clamp<LongInt>(Place.CaretY, 1, Buffer.GetLineCount());
+  const LongInt index =
+      std::min<LongInt>(Buffer.ColumnToIndex(line, Place.CaretX), static_cast<LongInt>(Buffer.GetLine(line).size()));
+  const LongInt at = Buffer.CharPosToPos(line, index);
+  LongInt extra = Place.CaretX - Buffer.IndexToColumn(line, index);
+  if (!Buffer.Apply(Edits, Place.CaretX, Place.CaretY)) return false;
 
   LongInt moved = at;
-  for (const TEditChange& c : FBuffer->GetUndoStep(FBuffer->GetUndoCount() - 1).Changes) {
+  for (const TEditChange& c : Buffer.GetUndoStep(Buffer.GetUndoCount() - 1).Changes) {
     if (c.Offset >= at) break;
     LongInt grew = static_cast<LongInt>(c.Inserted.size()) - static_cast<LongInt>(c.Deleted.size());
     if (c.Offset + static_cast<LongInt>(c.Deleted.size()) <= at) {
@@ -166,8 +181,21 @@ bool TEditControl::ApplyEdits(const std::vector<TBufferEdit>& Edits) {
       break;
     }
   }
-  MoveCaretTo(moved, extra);
+  LongInt newLine, newIndex;
+  Buffer.PosToCharPos(moved, newLine, newIndex);
+  Place.CaretY = static_cast<Integer>(newLine);
+  Place.CaretX = static_cast<Integer>(Buffer.IndexToColumn(newLine, newIndex) + extra);
+  return true;
+}
+
+bool TEditControl::ApplyEdits(const std::vector<TBufferEdit>& Edits) {
+  TEditPlace place = GetPlace();
+  if (!ApplyEditsAt(*FBuffer, Edits, place)) return false;
+  FCaretX = place.CaretX;
+  FCaretY = place.CaretY;
+  ScrollToCaret();
   Invalidate();
+  NotifyStatus();
   return true;
 }
 
@@ -177,6 +205,7 @@ bool TEditControl::Undo() {
   SetCaretY(y);
   SetCaretX(x);
   Invalidate();
+  NotifyStatus();
   return true;
 }
 
@@ -243,8 +272,13 @@ void TEditControl::Dispatch(TMessage& Message) {
     case WM_KEYDOWN: {
       ++FKeysHandled;
       const Word key = static_cast<Word>(Message.WParam & 0xFFFF);
-      if (key == 'Z' && GetKeyState(VK_CONTROL) < 0) {
+      const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+      if (key == 'Z' && ctrl) {
         Undo();
+        return;
+      }
+      if (key == VK_TAB && ctrl) {
+        if (auto* window = As<TEditWindow>(GetParentForm(this))) window->SelectNextTab(GetKeyState(VK_SHIFT) >= 0);
         return;
       }
       switch (key) {
@@ -267,6 +301,7 @@ void TEditControl::Dispatch(TMessage& Message) {
     }
     case WM_CHAR: {
       char c = static_cast<char>(Message.WParam);
+      if (c == '\t' && GetKeyState(VK_CONTROL) < 0) return;  // Ctrl+Tab changed the tab
       if (c == '\r')
         NewLine();
       else if (c == '\b')
@@ -302,31 +337,124 @@ void TEditControl::Dispatch(TMessage& Message) {
   }
 }
 
+String TXTabControl::GetTab(Integer Index) const {
+  return Index >= 0 && Index < GetTabCount() ? FTabs[static_cast<size_t>(Index)] : String();
+}
+
+void TXTabControl::InsertTab(Integer Index, const String& Caption) {
+  Index = std::clamp<Integer>(Index, 0, GetTabCount());
+  FTabs.insert(FTabs.begin() + Index, Caption);
+  if (FTabIndex < 0) FTabIndex = 0;
+  else if (FTabIndex >= Index) ++FTabIndex;
+  Invalidate();
+}
+
+// The selection stays on its tab; the deleted selected tab passes it to its right neighbour.
+void TXTabControl::DeleteTab(Integer Index) {
+  if (Index < 0 || Index >= GetTabCount()) return;
+  FTabs.erase(FTabs.begin() + Index);
+  if (FTabIndex > Index || FTabIndex >= GetTabCount()) --FTabIndex;
+  Invalidate();
+}
+
+void TXTabControl::SetTabIndex(Integer Index) {
+  if (Index < 0 || Index >= GetTabCount() || Index == FTabIndex) return;
+  FTabIndex = Index;
+  Invalidate();
+}
+
+namespace {
+constexpr Integer kTabPadding = 6;
+// The captions shown: the tabs, or the form's caption while there are none.
+std::vector<String> TabCaptions(const TXTabControl& c, const std::vector<String>& tabs) {
+  if (!tabs.empty()) return tabs;
+  return {c.GetParent() ? c.GetParent()->GetCaption() : String()};
+}
+}  // namespace
+
+TRect TXTabControl::GetTabRect(Integer Index) const {
+  const std::vector<String> captions = TabCaptions(*this, FTabs);
+  if (Index < 0 || Index >= static_cast<Integer>(captions.size())) return {};
+  // Measured with the control's font on a screen context, as painting measures them.
+  HDC dc = GetDC(0);
+  HGDIOBJ old = SelectObject(dc, FFont->GetHandle());
+  Integer x = 2;
+  TRect r{};
+  for (Integer i = 0; i <= Index; ++i) {
+    TRect size{0, 0, 0, 0};
+    DrawTextA(dc, captions[static_cast<size_t>(i)].c_str(), -1, &size, DT_SINGLELINE | DT_CALCRECT);
+    r = {x, 2, x + size.Width() + 2 * kTabPadding, GetClientRect().Bottom};
+    x = r.Right;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(0, dc);
+  return r;
+}
+
+Integer TXTabControl::TabAt(TPoint P) const {
+  for (Integer i = 0; i < GetTabCount(); ++i)
+    if (PtInRect(GetTabRect(i), P)) return i;
+  return -1;
+}
+
+void TXTabControl::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_LBUTTONDOWN) {
+    const Integer tab = TabAt(ParamToPoint(Message.LParam));
+    if (tab >= 0 && tab != FTabIndex) {
+      SetTabIndex(tab);
+      if (OnChange) OnChange(this);
+    }
+  }
+  TCustomControl::Dispatch(Message);
+}
+
+// The selected tab stands raised in front, a little taller; the others sit behind it.
 void TXTabControl::Paint() {
   const TRect client = GetClientRect();
   FCanvas->GetBrush()->SetColor(FColor);
   FCanvas->FillRect(client);
-  const String caption = GetParent() ? GetParent()->GetCaption() : String();
   FCanvas->GetFont()->Assign(FFont);
-  TRect tab{2, 2, 2 + FCanvas->TextWidth(caption) + 12, client.Bottom};
-  DrawEdge(FCanvas->GetHandle(), &tab, EDGE_RAISED, BF_LEFT | BF_TOP | BF_RIGHT | BF_SOFT);
-  FCanvas->GetBrush()->SetStyle(bsClear);
-  FCanvas->TextOut(tab.Left + 6, tab.Top + (tab.Height() - FCanvas->TextHeight(caption)) / 2, caption);
+  const std::vector<String> captions = TabCaptions(*this, FTabs);
+  const Integer selected = FTabs.empty() ? 0 : FTabIndex;
+  for (Integer i = 0; i < static_cast<Integer>(captions.size()); ++i) {
+    TRect tab = GetTabRect(i);
+    if (i != selected) tab.Top += 2;
+    DrawEdge(FCanvas->GetHandle(), &tab, EDGE_RAISED, BF_LEFT | BF_TOP | BF_RIGHT | BF_SOFT);
+    FCanvas->GetBrush()->SetStyle(bsClear);
+    const String& caption = captions[static_cast<size_t>(i)];
+    FCanvas->TextOut(tab.Left + kTabPadding, tab.Top + (tab.Height() - FCanvas->TextHeight(caption)) / 2, caption);
+    FCanvas->GetBrush()->SetStyle(bsSolid);
+  }
+}
+
+String TStatusbar::GetPanelText(Integer Index) const {
+  auto* window = As<TEditWindow>(GetParent());
+  TEditControl* editor = window ? window->GetEditControl() : nullptr;
+  if (!editor) return String();
+  switch (Index) {
+    case 0: return Format("%d: %d", editor->GetCaretY(), editor->GetCaretX());
+    case 1: return editor->GetBuffer()->GetModified() ? "Modified" : "";
+    case 2: return "Insert";
+    default: return String();
+  }
 }
 
 void TStatusbar::Paint() {
   const TRect client = GetClientRect();
   FCanvas->GetBrush()->SetColor(FColor);
   FCanvas->FillRect(client);
-  TRect panel{0, 2, 100, client.Bottom};
-  DrawEdge(FCanvas->GetHandle(), &panel, BDR_SUNKENOUTER, BF_RECT);
-  auto* window = As<TEditWindow>(GetParent());
-  TEditControl* editor = window ? window->GetEditControl() : nullptr;
-  if (!editor) return;
   FCanvas->GetFont()->Assign(FFont);
-  FCanvas->GetBrush()->SetStyle(bsClear);
-  const String where = Format("%d: %d", editor->GetCaretY(), editor->GetCaretX());
-  DrawTextA(FCanvas->GetHandle(), where.c_str(), -1, &panel, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  const Integer widths[PanelCount] = {100, 80, 80};
+  Integer x = 0;
+  for (Integer i = 0; i < PanelCount; ++i) {
+    TRect panel{x, 2, x + widths[i], client.Bottom};
+    x = panel.Right + 2;
+    DrawEdge(FCanvas->GetHandle(), &panel, BDR_SUNKENOUTER, BF_RECT);
+    const String text = GetPanelText(i);
+    FCanvas->GetBrush()->SetStyle(bsClear);
+    DrawTextA(FCanvas->GetHandle(), text.c_str(), -1, &panel, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    FCanvas->GetBrush()->SetStyle(bsSolid);
+  }
 }
 
 TEditControl* TEditWindow::GetEditControl() const {
@@ -334,6 +462,21 @@ TEditControl* TEditWindow::GetEditControl() const {
   for (Integer i = 0; i < GetComponentCount(); ++i)
     if (auto* e = As<TEditControl>(GetComponent(i))) found = e;
   return found;
+}
+
+TXTabControl* TEditWindow::GetTabControl() const {
+  TXTabControl* found = nullptr;
+  for (Integer i = 0; i < GetComponentCount(); ++i)
+    if (auto* t = As<TXTabControl>(GetComponent(i))) found = t;
+  return found;
+}
+
+void TEditWindow::SelectNextTab(bool Forward) {
+  TXTabControl* tabs = GetTabControl();
+  if (!tabs || tabs->GetTabCount() < 2) return;
+  const Integer n = tabs->GetTabCount();
+  tabs->SetTabIndex((tabs->GetTabIndex() + (Forward ? 1 : n - 1)) % n);
+  if (tabs->OnChange) tabs->OnChange(tabs);
 }
 
 TEditWindow* CreateEditWindow(TComponent* owner, const TEditWindowLayout& layout) {

@@ -6,7 +6,18 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
 
-// The code editor: a view of a text buffer that it owns. It edits the buffer from key
+// Where an editor stands in a buffer: the cursor and the first line and column shown.
+struct TEditPlace {
+  Integer CaretX = 1, CaretY = 1, TopLine = 1, LeftCol = 1;
+};
+
+// Makes the edits one undo step of the buffer and moves a cursor standing at `Place` with the
+// text it stands in: an edit before it moves it along, one at or after it leaves it, and one
+// that removes the text around it leaves it at the end of what replaced that text. False
+// (nothing done) when the edits change nothing.
+bool ApplyEditsAt(TEditBuffer& Buffer, const std::vector<TBufferEdit>& Edits, TEditPlace& Place);
+
+// The code editor: a view of a text buffer, its own or one it is given to show. It edits the buffer from key
 // messages the way an editor does, each key one undo step, Ctrl+Z taking the last step back;
 // keeps the cursor in view; shows the system caret at the cursor while it has the focus; and
 // publishes its line figures. The cursor's column is an editor column (tabs expanded) and may
@@ -18,6 +29,10 @@ class TEditControl : public TCustomControl {
   void Destroy() override;
 
   TEditBuffer* GetBuffer() const { return FBuffer; }
+  // Shows another buffer (null: the editor's own) at a place in it; the buffer stays its
+  // owner's, who gives the editor another one before it frees it.
+  void SetBuffer(TEditBuffer* Buffer, const TEditPlace& Place);
+  TEditPlace GetPlace() const { return {FCaretX, FCaretY, FTopLine, FLeftCol}; }
   String GetText() const { return FBuffer->GetText(); }
   // Loads the buffer (its undo list starts empty) and puts the cursor and the view at the top.
   void SetText(const String& s) override;
@@ -39,9 +54,7 @@ class TEditControl : public TCustomControl {
   // Where the caret stands for the cursor, in client pixels.
   TPoint GetCaretPoint() const;
 
-  // Makes the edits one undo step (see TEditBuffer::Apply). The cursor keeps its place in
-  // the text: an edit before it moves it along, one at or after it leaves it, and one that
-  // removes the text around it leaves it at the end of what replaced that text.
+  // Makes the edits one undo step (see ApplyEditsAt), the cursor keeping its place in the text.
   bool ApplyEdits(const std::vector<TBufferEdit>& Edits);
   // Takes back the last step and puts the cursor where it stood before it. False when there
   // is nothing to take back or a writer holds the buffer.
@@ -49,6 +62,9 @@ class TEditControl : public TCustomControl {
 
   // Keys the editor has handled, for tests and the host summary.
   Integer GetKeysHandled() const { return FKeysHandled; }
+
+  // Tells the status bar the cursor or the text changed.
+  void NotifyStatus();
 
   void Dispatch(TMessage& Message) override;
 
@@ -58,8 +74,6 @@ class TEditControl : public TCustomControl {
   void CreateParams(TCreateParams& Params) override;
 
  private:
-  // The status bar shows where the cursor is.
-  void NotifyStatus();
   void KeyEdit(LongInt Offset, LongInt Count, const String& Text, LongInt CaretOffset);
   // The cursor's character index, not past its line's end, and its buffer offset.
   LongInt CaretIndex() const;
@@ -74,18 +88,40 @@ class TEditControl : public TCustomControl {
   void ScrollToCaret();
   void UpdateCaret();
   TEditBuffer* FBuffer;
+  TEditBuffer* FOwnBuffer;
   Integer FCaretX = 1, FCaretY = 1, FTopLine = 1, FLeftCol = 1;
   Integer FKeysHandled = 0;
 };
 
-// The editor's tabs: one raised tab naming the open unit (the form's caption).
+// The editor's tabs, one for each file open in the window, the selected one raised in front.
+// A press on a tab selects it; OnChange tells of a change the user made. Without tabs of its
+// own it shows one naming the form's caption.
 class TXTabControl : public TCustomControl {
   DECLARE_CLASS(TXTabControl, TCustomControl)
  public:
   explicit TXTabControl(TComponent* AOwner) : TCustomControl(AOwner) {}
 
+  Integer GetTabCount() const { return static_cast<Integer>(FTabs.size()); }
+  String GetTab(Integer Index) const;  // "" out of range
+  void InsertTab(Integer Index, const String& Caption);
+  void DeleteTab(Integer Index);
+  // -1 when there are no tabs; setting it does not call OnChange.
+  Integer GetTabIndex() const { return FTabIndex; }
+  void SetTabIndex(Integer Index);
+  // The tab at a client point, -1 for none.
+  Integer TabAt(TPoint P) const;
+  // The tab's rectangle in client coordinates (empty out of range).
+  TRect GetTabRect(Integer Index) const;
+
+  TNotifyEvent OnChange;
+  void Dispatch(TMessage& Message) override;
+
  protected:
   void Paint() override;
+
+ private:
+  std::vector<String> FTabs;
+  Integer FTabIndex = -1;
 };
 
 class TMessageViewForm : public TWinControl {
@@ -94,11 +130,15 @@ class TMessageViewForm : public TWinControl {
   explicit TMessageViewForm(TComponent* AOwner) : TWinControl(AOwner) {}
 };
 
-// The status bar: a sunken panel with the cursor's line and column.
+// The status bar: sunken panels with the editor's cursor as "line: column", "Modified" once
+// its text changed, and the typing mode.
 class TStatusbar : public TCustomControl {
   DECLARE_CLASS(TStatusbar, TCustomControl)
  public:
   explicit TStatusbar(TComponent* AOwner) : TCustomControl(AOwner) {}
+  static constexpr Integer PanelCount = 3;
+  // What a panel shows now ("" out of range or without an editor).
+  String GetPanelText(Integer Index) const;
 
  protected:
   void Paint() override;
@@ -108,8 +148,12 @@ class TEditWindow : public TForm {
   DECLARE_CLASS(TEditWindow, TForm)
  public:
   explicit TEditWindow(TComponent* AOwner) : TForm(AOwner) {}
-  // The last editor control among the form's components, or null.
+  // The last editor control among the form's components, or null; the same for its tabs.
   TEditControl* GetEditControl() const;
+  TXTabControl* GetTabControl() const;
+  // Ctrl+Tab in the editor: the next tab (the previous one with Shift), wrapping round, as if
+  // it was clicked.
+  void SelectNextTab(bool Forward);
 };
 
 // What an editor window is made of; tests and the host leave parts out or double them to

@@ -2,6 +2,9 @@
 #include "IDEModules.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,48 +23,71 @@ String ChangeFileExt(const String& fileName, const String& ext) {
 // ---- TIDEModule ----------------------------------------------------------------------------
 
 TIDEModule::TIDEModule(TIDEProject* Project, const String& FileName, const String& FormFileName, const String& Text)
-    : TComponent(Project), FFileName(FileName), FFormFileName(FormFileName) {
-  TEditWindowLayout layout;
-  layout.Caption = ExtractFileName(FileName);
-  FEditWindow = CreateEditWindow(Application, layout);
-  FEditWindow->FreeNotification(this);
-  FEditControl = FEditWindow->GetEditControl();
-  if (FEditControl) {
-    FEditControl->FreeNotification(this);
-    FEditControl->SetText(Text);
-  }
+    : TComponent(Project), FFileName(FileName), FFormFileName(FormFileName), FBuffer(new TEditBuffer()) {
+  FBuffer->SetText(Text);
 }
 
 void TIDEModule::Destroy() {
   MarkDestroying();
-  if (TEditWindow* w = FEditWindow) {
-    FEditWindow = nullptr;
-    FEditControl = nullptr;
-    w->Free();
-  }
+  // The editor lets go of the buffer before it goes.
+  if (TIDEProject* p = Project()) p->ModuleClosing(this);
+  FreeAndNil(FBuffer);
   inherited::Destroy();
 }
 
-// The module lives as long as its editor window: when the window goes (the user closed it
-// for good, or the application ends), the file is closed. The window has already let go of
-// this module when it tells it, so freeing it here touches nothing of the window's.
 void TIDEModule::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
-  if (Operation != opRemove) return;
-  if (AComponent == FDesigner) FDesigner = nullptr;
-  if (AComponent == FEditControl) FEditControl = nullptr;
-  if (AComponent == FEditWindow) {
-    FEditWindow = nullptr;
-    FEditControl = nullptr;
-    if (!Destroying()) Free();
+  if (Operation == opRemove && AComponent == FDesigner) FDesigner = nullptr;
+}
+
+TIDEProject* TIDEModule::Project() const { return As<TIDEProject>(GetOwner()); }
+
+TEditWindow* TIDEModule::GetEditWindow() const { return Project() ? Project()->GetEditWindow() : nullptr; }
+
+TEditControl* TIDEModule::GetEditControl() const {
+  TIDEProject* p = Project();
+  return p && p->GetShownModule() == this && p->GetEditWindow() ? p->GetEditWindow()->GetEditControl() : nullptr;
+}
+
+TEditPlace TIDEModule::GetPlace() const {
+  TEditControl* c = GetEditControl();
+  return c ? c->GetPlace() : FPlace;
+}
+
+bool TIDEModule::ApplyEdits(const std::vector<TBufferEdit>& Edits) {
+  if (TEditControl* c = GetEditControl()) return c->ApplyEdits(Edits);
+  return ApplyEditsAt(*FBuffer, Edits, FPlace);
+}
+
+bool TIDEModule::Undo() {
+  if (TEditControl* c = GetEditControl()) return c->Undo();
+  if (FBuffer->GetLocked()) return false;
+  return FBuffer->Undo(FPlace.CaretX, FPlace.CaretY);
+}
+
+bool TIDEModule::Save(String& Error) {
+  std::FILE* f = std::fopen(FFileName.c_str(), "wb");
+  const String& text = FBuffer->GetText();
+  bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  int why = errno;
+  if (f && std::fclose(f) != 0 && ok) {
+    ok = false;
+    why = errno;
   }
+  if (!ok) {
+    Error = Format("Cannot write \"%s\". %s", FFileName.c_str(), std::strerror(why));
+    return false;
+  }
+  FBuffer->MarkSaved();
+  if (TEditControl* c = GetEditControl()) c->NotifyStatus();
+  return true;
 }
 
 bool TIDEModule::IsFile(const String& FileName) const {
   return !FileName.empty() && (SameText(FFileName, FileName) || SameText(FFormFileName, FileName));
 }
 
-bool TIDEModule::HasView() const { return FEditWindow && FEditControl && FEditWindow->GetVisible(); }
+bool TIDEModule::HasView() const { return GetEditControl() && GetEditWindow()->GetVisible(); }
 
 // A form file that cannot be read is reported and the unit stays open without its form (or
 // with the form as last read), as the IDE opens a unit whose form it cannot read.
@@ -89,7 +115,12 @@ bool BringToFront(TCustomForm* form) {
 }
 }  // namespace
 
-bool TIDEModule::ShowSource() { return BringToFront(FEditWindow); }
+bool TIDEModule::ShowSource() {
+  TIDEProject* p = Project();
+  if (!p || !p->GetEditWindow()) return false;
+  p->ShowModule(this);
+  return BringToFront(p->GetEditWindow());
+}
 
 bool TIDEModule::ShowForm() { return OpenForm() && BringToFront(FDesigner); }
 
@@ -184,8 +215,19 @@ TIDEModule* TIDEProject::OpenBuffer(const String& FileName, const String& Text) 
   return Open(FileName, Text);
 }
 
+// The file gets a tab at the end of the editor window's, made for the first file.
 TIDEModule* TIDEProject::Open(const String& FileName, const String& Text) {
   auto* module = new TIDEModule(this, FileName, FindFormFile(FileName), Text);
+  if (!FEditWindow) {
+    TEditWindowLayout layout;
+    layout.Caption = ExtractFileName(FileName);
+    FEditWindow = CreateEditWindow(Application, layout);
+    FEditWindow->FreeNotification(this);
+    if (TXTabControl* tabs = FEditWindow->GetTabControl()) tabs->OnChange = MethodOf<&TIDEProject::TabChange>(this);
+  }
+  FTabs.push_back(module);
+  if (TXTabControl* tabs = FEditWindow->GetTabControl())
+    tabs->InsertTab(tabs->GetTabCount(), ExtractFileName(FileName));
   module->OpenForm();
   module->ShowSource();
   return module;
@@ -224,12 +266,59 @@ TIDEModule* TIDEProject::FindFormModule(const String& FormName) const {
 // The screen lists forms most recently activated first; the first shown editor window that
 // belongs to a module is the one the user is working in.
 TIDEModule* TIDEProject::GetCurrentModule() const {
-  if (!Screen) return nullptr;
-  for (Integer f = 0; f < Screen->GetCustomFormCount(); ++f) {
-    TCustomForm* form = Screen->GetCustomForm(f);
-    if (!form->GetVisible()) continue;
-    for (Integer i = 0; i < GetModuleCount(); ++i)
-      if (GetModule(i)->GetEditWindow() == form) return GetModule(i);
+  return FEditWindow && FEditWindow->GetVisible() ? FShown : nullptr;
+}
+
+void TIDEProject::ShowModule(TIDEModule* Module) {
+  const auto at = std::find(FTabs.begin(), FTabs.end(), Module);
+  if (!FEditWindow || at == FTabs.end()) return;
+  if (TXTabControl* tabs = FEditWindow->GetTabControl()) tabs->SetTabIndex(static_cast<Integer>(at - FTabs.begin()));
+  if (Module == FShown) return;
+  TEditControl* editor = FEditWindow->GetEditControl();
+  if (FShown && editor) FShown->FPlace = editor->GetPlace();
+  FShown = Module;
+  if (editor) editor->SetBuffer(Module->FBuffer, Module->FPlace);
+  FEditWindow->SetCaption(ExtractFileName(Module->GetFileName()));
+}
+
+void TIDEProject::TabChange(TObject* Sender) {
+  auto* tabs = As<TXTabControl>(Sender);
+  const Integer index = tabs ? tabs->GetTabIndex() : -1;
+  if (index < 0 || index >= static_cast<Integer>(FTabs.size())) return;
+  ShowModule(FTabs[static_cast<size_t>(index)]);
+  if (FEditWindow && FEditWindow->GetVisible())
+    if (TEditControl* editor = FEditWindow->GetEditControl(); editor && editor->CanFocus()) editor->SetFocus();
+}
+
+// A closing file's tab goes; its neighbour's file is shown in its place, and the window goes
+// with the last file.
+void TIDEProject::ModuleClosing(TIDEModule* Module) {
+  const auto at = std::find(FTabs.begin(), FTabs.end(), Module);
+  if (at == FTabs.end()) return;
+  const Integer index = static_cast<Integer>(at - FTabs.begin());
+  FTabs.erase(at);
+  if (!FEditWindow) return;
+  if (TXTabControl* tabs = FEditWindow->GetTabControl()) tabs->DeleteTab(index);
+  if (FTabs.empty()) {
+    FShown = nullptr;
+    TEditWindow* window = FEditWindow;
+    FEditWindow = nullptr;
+    if (TEditControl* editor = window->GetEditControl()) editor->SetBuffer(nullptr, {});
+    window->Free();
+    return;
   }
-  return nullptr;
+  if (FShown == Module) {
+    FShown = nullptr;
+    ShowModule(FTabs[static_cast<size_t>(std::min<Integer>(index, static_cast<Integer>(FTabs.size()) - 1))]);
+  }
+}
+
+// The user closing the editor window for good closes every file in it.
+void TIDEProject::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation != opRemove || AComponent != FEditWindow) return;
+  FEditWindow = nullptr;
+  FShown = nullptr;
+  FTabs.clear();
+  if (!Destroying()) CloseAll();
 }

@@ -22,9 +22,12 @@ class TIDEModule : public TComponent {
   // The unit's or the form's file name, compared without regard to case.
   bool IsFile(const String& FileName) const;
 
-  TEditWindow* GetEditWindow() const { return FEditWindow; }
-  TEditControl* GetEditControl() const { return FEditControl; }
-  // The buffer has a view while its editor window is shown; a hidden window keeps the text.
+  // The project's editor window, where the module has a tab; null once it is gone.
+  TEditWindow* GetEditWindow() const;
+  // The editor control while it shows this module (its tab is the selected one), else null.
+  TEditControl* GetEditControl() const;
+  // The buffer has a view while its tab is selected in the shown editor window; a hidden
+  // window or another tab keeps the text.
   bool HasView() const;
   // The designer of the unit's form, owned by the module; null when the unit has no form
   // file or it could not be read.
@@ -36,20 +39,30 @@ class TIDEModule : public TComponent {
   bool ShowSource();
   bool ShowForm();
 
-  // The buffer, null once the editor control is gone.
-  TEditBuffer* GetBuffer() const { return FEditControl ? FEditControl->GetBuffer() : nullptr; }
-  String GetText() const { return FEditControl ? FEditControl->GetText() : String(); }
-  Integer GetLineCount() const { return FEditControl ? FEditControl->GetLineCount() : 0; }
+  // The file's text, the module's own: each open file keeps its text, undo list and cursor
+  // whichever tab is shown.
+  TEditBuffer* GetBuffer() const { return FBuffer; }
+  String GetText() const { return FBuffer->GetText(); }
+  Integer GetLineCount() const { return FBuffer->GetLineCount(); }
+  // Where the cursor stands: the editor's while it shows the module, else where it was left.
+  TEditPlace GetPlace() const;
+  // Makes the edits one undo step, the cursor keeping its place in the text (see ApplyEditsAt).
+  bool ApplyEdits(const std::vector<TBufferEdit>& Edits);
   // Takes back the last step of the buffer's undo list; false when there is none.
-  bool Undo() { return FEditControl && FEditControl->Undo(); }
+  bool Undo();
+  // Writes the text to the file as it is, byte for byte; then it counts as unmodified. False
+  // with the system's reason in Error when the file cannot be written.
+  bool Save(String& Error);
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
+  friend class TIDEProject;
+  TIDEProject* Project() const;
   String FFileName, FFormFileName;
-  TEditWindow* FEditWindow = nullptr;
-  TEditControl* FEditControl = nullptr;
+  TEditBuffer* FBuffer;
+  TEditPlace FPlace;  // while not shown
   TFormDesigner* FDesigner = nullptr;
 };
 
@@ -93,11 +106,28 @@ class TIDEProject : public TComponent {
   TIDEModule* FindModule(const String& FileName) const;
   // The open module whose form has that name ("Form1"), compared without regard to case.
   TIDEModule* FindFormModule(const String& FormName) const;
-  // The module whose editor window was activated last among those shown.
+  // The module whose tab is selected in the editor window, while the window is shown.
   TIDEModule* GetCurrentModule() const;
 
+  // The editor window the files open in, one tab each; made with the first file and freed
+  // with the last. The user closing it closes every file.
+  TEditWindow* GetEditWindow() const { return FEditWindow; }
+  // Selects the module's tab: the editor control shows its buffer where its cursor was.
+  void ShowModule(TIDEModule* Module);
+  // The module whose tab is selected, shown or not.
+  TIDEModule* GetShownModule() const { return FShown; }
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
  private:
+  friend class TIDEModule;
   TIDEModule* Open(const String& FileName, const String& Text);
+  void TabChange(TObject* Sender);
+  void ModuleClosing(TIDEModule* Module);
   String FFileName;
+  TEditWindow* FEditWindow = nullptr;
+  std::vector<TIDEModule*> FTabs;  // in the tab control's order
+  TIDEModule* FShown = nullptr;
   std::vector<TProjectUnit> FUnits;
 };

@@ -161,7 +161,8 @@ TEST_F(ProjectLookupTest, ActiveAndTheEmptyNameMeanTheCurrentModulesForm) {
   }
   EXPECT_TRUE(IsOpen("Other.pas"));
 
-  ToolServices->CloseFile(Main);  // no current module
+  // No current module: every file closed (closing one shows the file in the tab beside it).
+  while (Project()->GetModuleCount() > 0) ToolServices->CloseFile(Project()->GetModule(0)->GetFileName());
   EXPECT_EQ(Lookup("ACTIVE", "Label1", "Caption"), "untouched");
   TIToolServices* ide = ToolServices;
   ToolServices = nullptr;  // outside the IDE

@@ -218,7 +218,7 @@ TEST_F(ToolServicesTest, OpenFileShowsTheFileAndTheCurrentFileFollowsTheFrontEdi
   EXPECT_EQ(ToolServices->GetCurrentFile(), b);
   TIDEModule* ma = Project()->FindModule(a);
   ASSERT_NE(ma, nullptr);
-  EXPECT_EQ(ma->GetEditWindow()->GetCaption(), "A.pas");
+  EXPECT_EQ(ma->GetEditWindow()->GetCaption(), "B.pas") << "the editor window names the file it shows";
   EXPECT_EQ(ma->GetBuffer()->GetLine(1), "unit A;");
 
   // Opening an open file brings it to the front instead of opening it twice.
@@ -226,8 +226,8 @@ TEST_F(ToolServicesTest, OpenFileShowsTheFileAndTheCurrentFileFollowsTheFrontEdi
   EXPECT_EQ(Project()->GetModuleCount(), 2);
   EXPECT_EQ(ToolServices->GetCurrentFile(), a);
 
-  // The user activating the other editor window makes it current.
-  Project()->FindModule(b)->GetEditWindow()->SetFocus();
+  // The user selecting the other file's tab makes it current.
+  Project()->GetEditWindow()->SelectNextTab(true);
   EXPECT_EQ(ToolServices->GetCurrentFile(), b);
 
   EXPECT_TRUE(ToolServices->IsFileOpen(a));

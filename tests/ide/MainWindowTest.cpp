@@ -1,0 +1,235 @@
+// The IDE as a person uses it: the main window's File, Edit and Help menus, files in tabs of
+// the editor window, and the status bar.
+#include "IDEHostFixture.h"
+#include "platform/vcl/Dialogs.h"
+#include "support/InputScript.h"
+
+namespace {
+
+class MainWindowTest : public TIDEHostFixture {
+ protected:
+  void SetUp() override {
+    TIDEHostFixture::SetUp();
+    FSavedAnswerer = SetOpenDialogAnswerer([this](TOpenDialogRequest& r) {
+      Asked.push_back(r);
+      if (Answers.empty()) return false;
+      r.FileName = Answers.front();
+      Answers.erase(Answers.begin());
+      return true;
+    });
+    FSavedBoxes = SetMessageBoxAnswerer([this](const TMessageBoxRequest& box) {
+      Boxes.push_back(box.Text);
+      return IDOK;
+    });
+    Application->ProcessMessages();
+  }
+  void TearDown() override {
+    SetOpenDialogAnswerer(FSavedAnswerer);
+    SetMessageBoxAnswerer(FSavedBoxes);
+    TIDEHostFixture::TearDown();
+  }
+
+  TAppBuilder* Main() const { return IDE->GetMainWindow(); }
+  TMenuItem* Item(const char* name) const { return Main()->GetMainMenu()->GetItems()->FindByName(name); }
+  TEditWindow* Editor() const { return Project()->GetEditWindow(); }
+  TStatusbar* StatusBar() const {
+    for (Integer i = 0; i < Editor()->GetComponentCount(); ++i)
+      if (auto* bar = As<TStatusbar>(Editor()->GetComponent(i))) return bar;
+    return nullptr;
+  }
+  HWND EditorHandle() const { return Editor()->GetEditControl()->GetHandle(); }
+  // Alt and the letters, as a person chooses a menu item from the keyboard.
+  static void ChooseByKeys(BYTE menu, BYTE item) {
+    PressChord(VK_MENU, menu);
+    PressKey(item);
+    Application->ProcessMessages();
+  }
+  static void Type(HWND target, const char* text) {
+    for (const char* c = text; *c; ++c) {
+      PostMessage(target, WM_CHAR, static_cast<WPARAM>(*c), 1);
+      Application->ProcessMessages();
+    }
+  }
+
+  std::vector<TOpenDialogRequest> Asked;
+  std::vector<String> Answers;
+  std::vector<String> Boxes;
+
+ private:
+  TOpenDialogAnswerer FSavedAnswerer;
+  TMessageBoxAnswerer FSavedBoxes;
+};
+
+// The menus stay where the framework and the package look for them.
+TEST_F(MainWindowTest, TheMainMenuHasTheIdesMenusUnderTheirNames) {
+  TMenuItem* root = Main()->GetMainMenu()->GetItems();
+  std::vector<String> captions;
+  for (Integer i = 0; i < root->GetCount(); ++i) captions.push_back(root->GetItem(i)->GetCaption());
+  EXPECT_EQ(captions, (std::vector<String>{"&File", "&Edit", "&Tools", "&Help"}));
+  EXPECT_EQ(Main()->GetToolsMenu(), Item("ToolsMenu"));
+  for (const char* name : {"FileOpenItem", "FileSaveItem", "FileExitItem", "EditUndoItem", "HelpAboutItem"})
+    EXPECT_NE(Item(name), nullptr) << name;
+  EXPECT_EQ(::GetMenu(Main()->GetHandle()), Main()->GetMainMenu()->GetHandle()) << "the window shows it as its bar";
+}
+
+// File | Open... through the dialog: each file gets a tab; clicking a tab and Ctrl+Tab show
+// another file, each keeping its own text, cursor, undo and modified state.
+TEST_F(MainWindowTest, FilesOpenInTabsThatKeepTheirOwnBuffers) {
+  const String a = WriteFile("A.pas", "unit A;\r\n");
+  const String b = WriteFile("B.pas", "unit B;\r\nend.\r\n");
+  Answers = {a, b};
+  ChooseByKeys('F', 'O');
+  ASSERT_EQ(Asked.size(), 1u);
+  EXPECT_EQ(Asked[0].Title, "Open");
+  EXPECT_TRUE(Asked[0].Options.Contains(ofFileMustExist));
+  ChooseByKeys('F', 'O');
+  ASSERT_EQ(Project()->GetModuleCount(), 2);
+  TIDEModule* ma = Project()->FindModule(a);
+  TIDEModule* mb = Project()->FindModule(b);
+  ASSERT_TRUE(ma && mb);
+  EXPECT_EQ(Asked[1].InitialDir, ExtractFilePath(a)) << "the dialog starts in the current file's folder";
+  TXTabControl* tabs = Editor()->GetTabControl();
+  EXPECT_EQ(tabs->GetTabCount(), 2);
+  EXPECT_EQ(tabs->GetTab(1), "B.pas");
+  EXPECT_EQ(Project()->GetCurrentModule(), mb);
+  EXPECT_EQ(Editor()->GetCaption(), "B.pas");
+
+  // Type in B: line 2, "x" before "end.".
+  PressKey(VK_DOWN);
+  Application->ProcessMessages();
+  Type(EditorHandle(), "x");
+  EXPECT_EQ(mb->GetText(), "unit B;\r\nxend.\r\n");
+  EXPECT_EQ(StatusBar()->GetPanelText(0), "2: 2");
+  EXPECT_EQ(StatusBar()->GetPanelText(1), "Modified");
+  // The bar is painted again as the cursor moves.
+  ValidateRect(StatusBar()->GetHandle(), nullptr);
+  SendMessage(EditorHandle(), WM_KEYDOWN, VK_LEFT, MakeKeyData(WM_KEYDOWN, VK_LEFT));
+  TRect dirty;
+  EXPECT_TRUE(GetUpdateRect(StatusBar()->GetHandle(), &dirty, FALSE));
+  EXPECT_EQ(StatusBar()->GetPanelText(0), "2: 1");
+  PressKey(VK_RIGHT);
+  Application->ProcessMessages();
+
+  // A click on A's tab shows A, unmodified, its cursor at the top.
+  const TRect tabA = tabs->GetTabRect(0);
+  TPoint p = CenterOf(tabA);
+  ClientToScreen(tabs->GetHandle(), &p);
+  ClickAt(p);
+  Application->ProcessMessages();
+  EXPECT_EQ(Project()->GetCurrentModule(), ma);
+  EXPECT_EQ(Editor()->GetEditControl()->GetBuffer(), ma->GetBuffer());
+  EXPECT_EQ(Editor()->GetCaption(), "A.pas");
+  EXPECT_EQ(StatusBar()->GetPanelText(0), "1: 1");
+  EXPECT_EQ(StatusBar()->GetPanelText(1), "");
+  EXPECT_EQ(mb->GetEditControl(), nullptr) << "B has no view while its tab is behind";
+  Type(EditorHandle(), "A");
+  EXPECT_EQ(ma->GetText(), "Aunit A;\r\n");
+
+  // Ctrl+Tab back to B: its cursor where it was left; Undo takes back B's step, not A's.
+  PressChord(VK_CONTROL, VK_TAB);
+  Application->ProcessMessages();
+  EXPECT_EQ(Project()->GetCurrentModule(), mb);
+  EXPECT_EQ(StatusBar()->GetPanelText(0), "2: 2");
+  EXPECT_EQ(mb->GetText(), "unit B;\r\nxend.\r\n") << "Ctrl+Tab typed nothing";
+  PressChord(VK_CONTROL, 'Z');
+  Application->ProcessMessages();
+  EXPECT_EQ(mb->GetText(), "unit B;\r\nend.\r\n");
+  EXPECT_EQ(ma->GetText(), "Aunit A;\r\n");
+  EXPECT_EQ(StatusBar()->GetPanelText(0), "2: 1");
+
+  // Closing the shown file shows its neighbour; closing the last closes the window.
+  Project()->CloseFile(b);
+  EXPECT_EQ(Project()->GetCurrentModule(), ma);
+  EXPECT_EQ(tabs->GetTabCount(), 1);
+  Project()->CloseFile(a);
+  EXPECT_EQ(Project()->GetEditWindow(), nullptr);
+}
+
+// A tool's undoable edit to a file whose tab is behind lands in that file, and its cursor
+// follows the text as the shown one would.
+TEST_F(MainWindowTest, AnEditToAFileBehindItsTabKeepsItsCursorInItsText) {
+  TIDEModule* a = Project()->OpenBuffer("A.pas", "one\r\ntwo\r\n");
+  a->GetEditControl()->SetCaretY(2);
+  a->GetEditControl()->SetCaretX(2);
+  TIDEModule* b = Project()->OpenBuffer("B.pas", "b");
+  ASSERT_EQ(Project()->GetCurrentModule(), b);
+  EXPECT_TRUE(a->ApplyEdits({{0, 0, "zero\r\n"}}));
+  EXPECT_EQ(a->GetPlace().CaretY, 3);
+  EXPECT_EQ(a->GetPlace().CaretX, 2);
+  EXPECT_TRUE(a->Undo());
+  EXPECT_EQ(a->GetText(), "one\r\ntwo\r\n");
+  a->ShowSource();
+  EXPECT_EQ(Editor()->GetEditControl()->GetCaretY(), 2);
+  EXPECT_EQ(b->GetText(), "b");
+}
+
+// File | Save writes the current file byte for byte and clears "Modified"; a file that
+// cannot be written is reported with the system's reason and stays modified.
+TEST_F(MainWindowTest, SaveWritesTheCurrentFileOrSaysWhyItCannot) {
+  const String path = WriteFile("S.pas", "unit S;\n");
+  TIDEModule* m = Project()->OpenFile(path);
+  ASSERT_NE(m, nullptr);
+  Type(EditorHandle(), "{x}");
+  EXPECT_EQ(StatusBar()->GetPanelText(1), "Modified");
+  PressChord(VK_CONTROL, 'S');
+  Application->ProcessMessages();
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(String(std::istreambuf_iterator<char>(in), {}), "{x}unit S;\n");
+  EXPECT_EQ(StatusBar()->GetPanelText(1), "");
+  EXPECT_TRUE(Boxes.empty());
+
+  Type(EditorHandle(), "y");
+  std::filesystem::remove(path);
+  std::filesystem::create_directory(path);  // a folder where the file was: not writable
+  Item("FileSaveItem")->Click();
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_NE(Boxes[0].find(path), String::npos);
+  EXPECT_NE(Boxes[0].find("Is a directory"), String::npos) << Boxes[0];
+  EXPECT_EQ(StatusBar()->GetPanelText(1), "Modified");
+}
+
+// Open... cancelled opens nothing.
+TEST_F(MainWindowTest, OpenCancelledOpensNothing) {
+  Item("FileOpenItem")->Click();
+  EXPECT_EQ(Asked.size(), 1u);
+  EXPECT_EQ(Project()->GetModuleCount(), 0);
+  EXPECT_TRUE(Boxes.empty());
+}
+
+// File | Exit, the close box and Alt+F4 all end the application's loop the same way: each
+// is queued as a person's input and the loop runs until it ends.
+class ExitTest : public MainWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ExitTest, EndsTheApplicationsLoopLikeClosingTheMainWindow) {
+  ::SetFocus(Main()->GetHandle());
+  switch (GetParam()) {
+    case 0:
+      PressChord(VK_MENU, 'F');
+      PressKey('X');
+      break;
+    case 1: {
+      TRect whole;
+      GetWindowRect(Main()->GetHandle(), &whole);
+      const TPoint box{whole.Right - 4 - 8, whole.Top + 4 + 8};
+      ASSERT_EQ(SendMessage(Main()->GetHandle(), WM_NCHITTEST, 0, PointToParam(box)), HTCLOSE);
+      ClickAt(box);
+      break;
+    }
+    default:
+      PressChord(VK_MENU, VK_F4);
+      break;
+  }
+  Application->Run();
+  EXPECT_TRUE(Application->GetTerminated());
+}
+
+INSTANTIATE_TEST_SUITE_P(MenuCloseBoxAndAltF4, ExitTest, ::testing::Values(0, 1, 2));
+
+// Help | About says what the program is.
+TEST_F(MainWindowTest, AboutSaysWhatTheProgramIs) {
+  Item("HelpAboutItem")->Click();
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_NE(Boxes[0].find("Brisk IDE"), String::npos);
+}
+
+}  // namespace

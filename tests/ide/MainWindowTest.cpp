@@ -2,6 +2,7 @@
 // the editor window, and the status bar.
 #include "IDEHostFixture.h"
 #include "platform/vcl/Dialogs.h"
+#include "platform/win/Surface.h"
 #include "support/InputScript.h"
 
 namespace {
@@ -230,6 +231,57 @@ TEST_F(MainWindowTest, AboutSaysWhatTheProgramIs) {
   Item("HelpAboutItem")->Click();
   ASSERT_EQ(Boxes.size(), 1u);
   EXPECT_NE(Boxes[0].find("Brisk IDE"), String::npos);
+}
+
+}  // namespace
+
+namespace {
+
+COLORREF ScreenPixel(TPoint p) { return PixelToColor(ScreenSurface().Row(p.Y)[p.X] & 0xFFFFFF); }
+
+// A drop-down menu open over the editor, drawn in the classic look: the face colour inside a
+// raised frame, the selected item in the selection colours, the bar item pushed in. With
+// BRISK_TEST_SCREENSHOTS set to a folder, the screen is kept there as a PNG to look at.
+TEST_F(MainWindowTest, ADropDownMenuIsDrawnOverTheEditorInTheClassicLook) {
+  Project()->OpenBuffer("Shot.pas", "unit Shot;\r\n\r\ninterface\r\n\r\nimplementation\r\n\r\nend.\r\n");
+  Editor()->SetBounds(20, 70, 500, 300);  // just under the menu bar, as a person may place it
+  Application->ProcessMessages();
+  TMenuItem* file = Item("FileMenu");
+  bool looked = false;
+  TInputScript script;
+  script.Then([&] {
+    looked = true;
+    TRect menu, open, save;
+    ASSERT_TRUE(GetMenuItemRect(0, file->GetHandle(), 0, &open));
+    ASSERT_TRUE(GetMenuItemRect(0, file->GetHandle(), 1, &save));
+    GetWindowRect(FindWindow(kPopupMenuClass, nullptr), &menu);
+    // Over the editor window, which is below the main window.
+    TRect editor;
+    GetWindowRect(Editor()->GetHandle(), &editor);
+    EXPECT_GT(menu.Bottom, editor.Top);
+    // Raised frame: light top-left, dark bottom-right; the face inside.
+    EXPECT_EQ(ScreenPixel({menu.Left + 1, menu.Top + 5}), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(ScreenPixel({menu.Right - 1, menu.Top + 5}), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(ScreenPixel({save.Left + 2, save.Top + 2}), GetSysColor(COLOR_HIGHLIGHT)) << "Save is selected";
+    EXPECT_EQ(ScreenPixel({open.Left + 2, open.Top + 2}), GetSysColor(COLOR_MENU));
+    // The selected item's text is in the selection text colour.
+    int light = 0;
+    for (int32_t y = save.Top; y < save.Bottom; ++y)
+      for (int32_t x = save.Left; x < save.Right; ++x) light += ScreenPixel({x, y}) == GetSysColor(COLOR_HIGHLIGHTTEXT);
+    EXPECT_GT(light, 20);
+    if (const char* dir = std::getenv("BRISK_TEST_SCREENSHOTS")) {
+      EXPECT_TRUE(SaveScreenPNG(0, String(dir) + "/drop-down-menu.png"));
+    }
+    PressKey(VK_ESCAPE);
+    PressKey(VK_ESCAPE);
+  });
+  ::SetFocus(EditorHandle());
+  PressChord(VK_MENU, 'F');
+  PressKey(VK_DOWN);
+  Application->ProcessMessages();
+  EXPECT_TRUE(looked);
+  EXPECT_EQ(FindWindow(kPopupMenuClass, nullptr), 0u);
+  EXPECT_EQ(GetFocus(), EditorHandle()) << "the editor has the focus back";
 }
 
 }  // namespace

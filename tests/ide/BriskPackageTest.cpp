@@ -6,6 +6,8 @@
 #include "platform/vellumkit/ZKWavePlayer.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/WinReg.h"
+#include "support/InputScript.h"
+#include "support/MessageLog.h"
 
 namespace {
 
@@ -94,4 +96,38 @@ TEST_F(BriskPackageTest, AKnownPackageLoadsAndEveryReleaseIsHeardWhenItHappens) 
   Post(h, WM_KEYDOWN, 'C');
   Post(h, WM_KEYUP, 'C');
   EXPECT_EQ(Capture.GetPlays().size(), plays);
+}
+
+// A person choosing Tools | "QV Brisk .." with the mouse: the package's item is the first of
+// the Tools menu, and its click reaches the package (which is given the item's interface and
+// gives it back) once the menu loop has ended.
+TEST_F(BriskPackageTest, ToolsQVBriskChosenWithTheMouseReachesThePackageAfterTheMenuCloses) {
+  StoreSettings();
+  RegisterKnownPackage(BRISKPACK_LIBRARY, "Brisk Editor");
+  ASSERT_EQ(Loader->LoadKnownPackages(), 1);
+  TAppBuilder* main = IDE->GetMainWindow();
+  TMenuItem* tools = main->GetToolsMenu();
+  ASSERT_GT(tools->GetCount(), 1);
+  EXPECT_EQ(tools->GetItem(0)->GetCaption(), "QV Brisk ..");
+
+  std::vector<String> trace;
+  TMessageLog unused;
+  TLoggingProc spy("Main", unused);
+  spy.OnMessage = [&](HWND, UINT msg) {
+    if (msg == WM_EXITMENULOOP) trace.push_back("menu loop ended");
+  };
+  spy.Subclass(main->GetHandle());
+  TRect bar, item;
+  ASSERT_TRUE(GetMenuItemRect(main->GetHandle(), ::GetMenu(main->GetHandle()), 2, &bar));
+  TInputScript script;
+  script.Then([&] {
+    ASSERT_TRUE(GetMenuItemRect(0, tools->GetHandle(), 0, &item));
+    ClickAt(CenterOf(item));
+  });
+  SetInterfaceTrace(&trace);
+  ClickAt(CenterOf(bar));
+  Application->ProcessMessages();
+  SetInterfaceTrace(nullptr);
+  SetWindowLongPtr(main->GetHandle(), GWL_WNDPROC, reinterpret_cast<LONG_PTR>(spy.Next));
+  EXPECT_EQ(trace, (std::vector<String>{"menu loop ended", "TIMenuItemIntf.Release"}));
 }

@@ -20,6 +20,7 @@
 #include "platform/ide/PackageLoader.h"
 #include "platform/vcl/Registry.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/WinMenu.h"
 
 namespace fs = std::filesystem;
 
@@ -227,6 +228,12 @@ int Run(THostOptions options) {
       if (gStopSignal) form.SetModalResult(mrCancel);
       else screen.WaitForInput(-1);
     });
+    // A menu loop or a held close box waits on the person the same way; a signal ends it.
+    SetInputWaiter([&] {
+      if (gStopSignal) return false;
+      screen.WaitForInput(-1);
+      return gStopSignal == 0;
+    });
   }
   // The session clock: the capture's mix follows it.
   auto advanceAudio = [&](DWORD ms) {
@@ -376,6 +383,7 @@ int Run(THostOptions options) {
   loader->Free();
   SetMessageBoxAnswerer(nullptr);
   SetModalHandler(nullptr);
+  SetInputWaiter(nullptr);
   return gStopSignal ? 128 + gStopSignal : rc;
 }
 

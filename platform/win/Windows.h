@@ -259,8 +259,6 @@ BOOL SetCursorPos(int x, int y);
 // keys: the MK_ flags of the buttons and modifiers held.
 constexpr WPARAM MK_LBUTTON = 0x1, MK_RBUTTON = 0x2, MK_SHIFT = 0x4, MK_CONTROL = 0x8, MK_MBUTTON = 0x10;
 void MouseInput(UINT msg, TPoint screenPoint, WPARAM keys);
-// The keys a mouse message's WParam says were down.
-constexpr WPARAM MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008, MK_MBUTTON = 0x0010;
 // Cursors are the system's shapes by their IDC_ numbers; SetCursor returns the previous one.
 using HCURSOR = uint32_t;
 constexpr UINT IDC_ARROW = 32512, IDC_IBEAM = 32513, IDC_WAIT = 32514, IDC_CROSS = 32515, IDC_UPARROW = 32516;

@@ -290,7 +290,8 @@ int Run(THostOptions options) {
     while (!gStopSignal) {
       Application->ProcessMessages();
       audio.ClearMark();
-      if (Application->GetTerminated()) break;
+      // A signal may have come while a menu or a dialog waited on the person.
+      if (Application->GetTerminated() || gStopSignal) break;
       screen.WaitForInput(-1);
     }
     advanceAudio(screen.Now() + kTailMs);

@@ -2,6 +2,7 @@
 // through SDL2 and SDL2_image.
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cctype>
@@ -362,6 +363,21 @@ bool FindResourceData(HMODULE module, const char* name, UINT type, const void** 
   if (data) *data = it->second.first;
   if (size) *size = it->second.second;
   return true;
+}
+
+std::string ModuleNameOfFile(const std::string& path) {
+  std::string name = path.substr(path.find_last_of('/') + 1);
+  const size_t so = name.find(".so");
+  if (so == std::string::npos) return std::string();
+  name.resize(so);
+  if (name.rfind("lib", 0) == 0) name.erase(0, 3);
+  return name;
+}
+
+HMODULE FindHInstance(const void* address) {
+  Dl_info info;
+  if (!address || !dladdr(address, &info) || !info.dli_fname) return 0;
+  return GetModuleHandleA(ModuleNameOfFile(info.dli_fname).c_str());
 }
 
 HBITMAP LoadBitmapA(HMODULE module, const char* name) { return static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, 0)); }

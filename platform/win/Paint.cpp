@@ -141,14 +141,15 @@ TRect ClientInWindow(const TWindow* w) {
 uint32_t GetGeometryVersion() { return gGeometryVersion; }
 void GeometryChanged() { ++gGeometryVersion; }
 
+// The frame's width on each side, inside of which the caption lies.
+static int FrameWidth(const TWindow* w) {
+  if (w->Style & WS_THICKFRAME) return GetSystemMetrics(SM_CXFRAME);
+  if ((w->Style & WS_DLGFRAME) || (w->ExStyle & WS_EX_DLGMODALFRAME)) return GetSystemMetrics(SM_CXDLGFRAME);
+  return (w->Style & WS_BORDER) ? 1 : 0;
+}
+
 TRect NonClientInsets(const TWindow* w) {
-  int b = 0;
-  if (w->Style & WS_THICKFRAME)
-    b = GetSystemMetrics(SM_CXFRAME);
-  else if ((w->Style & WS_DLGFRAME) || (w->ExStyle & WS_EX_DLGMODALFRAME))
-    b = GetSystemMetrics(SM_CXDLGFRAME);
-  else if (w->Style & WS_BORDER)
-    b = 1;
+  int b = FrameWidth(w);
   if (w->ExStyle & WS_EX_CLIENTEDGE) b += 2;
   TRect in{b, b, b, b};
   if ((w->Style & WS_CAPTION) == WS_CAPTION)

@@ -227,6 +227,12 @@ HMODULE GetModuleHandleA(const char* name);
 void RegisterResource(const char* module, UINT type, const char* name, const void* data, size_t size);
 // Finds a resource by module and name (case-insensitive names); false when there is none.
 bool FindResourceData(HMODULE module, const char* name, UINT type, const void** data, size_t* size);
+// The module that holds an address (a function, a class descriptor): a library is named
+// after its file without "lib" and ".so" (libBriskPack.so is "BriskPack"), the program is
+// the process's own module. 0 for a library that has no resources.
+HMODULE FindHInstance(const void* address);
+// The name FindHInstance gives the library file at `path`; "" for the program.
+std::string ModuleNameOfFile(const std::string& path);
 
 // System colours, the classic Windows 2000 scheme.
 constexpr int COLOR_SCROLLBAR = 0, COLOR_BACKGROUND = 1, COLOR_ACTIVECAPTION = 2, COLOR_INACTIVECAPTION = 3;

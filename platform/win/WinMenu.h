@@ -92,11 +92,13 @@ constexpr LRESULT HTSYSMENU = 3, HTMENU = 5, HTMINBUTTON = 8, HTMAXBUTTON = 9, H
 constexpr LRESULT HTTOP = 12, HTTOPLEFT = 13, HTTOPRIGHT = 14, HTBOTTOM = 15, HTBOTTOMLEFT = 16;
 constexpr LRESULT HTBOTTOMRIGHT = 17, HTBORDER = 18, HTCLOSE = 20;
 
-// Waiting for input. The stand-in's queue is filled only by whoever drives it, so a loop of
-// the window system's own (the menu loop, a caption button held down) that finds its queue
-// empty calls WaitMessage, which asks the installed waiter: it posts the next input (a
-// test's next step, a person's keys and clicks) and returns true, or returns false when
-// nobody is there. WaitMessage returns FALSE then, and the loop ends as if cancelled.
+// Waiting for input. The stand-in's queue is filled only by whoever drives it, so a loop
+// that finds its queue empty (the menu loop, a caption button held down, a modal form) calls
+// WaitMessage. It returns at once while messages, paint or a due timer wait; otherwise it
+// asks the installed waiter, as often as it brings something: the waiter posts the next
+// input (a test's or a script's next step, a person's keys and clicks, the clock moved on)
+// and returns true, or returns false when nobody is there. WaitMessage returns FALSE then,
+// and the loop ends as if cancelled. The waiter outlives a fresh desktop.
 using TInputWaiter = std::function<bool()>;
 // Installs the waiter and returns the one it replaces.
 TInputWaiter SetInputWaiter(TInputWaiter waiter);

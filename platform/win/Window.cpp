@@ -48,7 +48,6 @@ struct TWindowManager {
   DWORD LastMessageTime = 0;
 
   HWND Focus = 0, Active = 0, Capture = 0;
-  TInputWaiter Waiter;
   bool AppActive = false;
   TPoint Cursor;
   HCURSOR CursorShape = IDC_ARROW;
@@ -58,6 +57,12 @@ struct TWindowManager {
 };
 
 TWindowManager* gWM = nullptr;
+
+// Not part of the window manager's state: the host's input outlives a fresh desktop.
+TInputWaiter& InputWaiterSlot() {
+  static TInputWaiter waiter;
+  return waiter;
+}
 
 TWindowManager& WM() {
   if (!gWM) gWM = new TWindowManager();
@@ -152,17 +157,13 @@ void Purge(HWND h) {
   if (wm.Active == h) wm.Active = 0;
   if (wm.Capture == h) wm.Capture = 0;
   CaretWindowGone(h);
+  KillWindowTimers(h);
 }
 
 // A window filter of HWND_BROADCAST, HWND_BOTTOM or HWND_TOPMOST asks for the messages
 // posted with no window.
 bool IsThreadFilter(HWND hWnd) { return hWnd == HWND_BROADCAST || hWnd == HWND_BOTTOM || hWnd == HWND_TOPMOST; }
 
-bool MatchesFilter(const MSG& m, HWND hWnd, UINT fmin, UINT fmax) {
-  if (IsThreadFilter(hWnd) ? m.hwnd != 0 : (hWnd && m.hwnd != hWnd)) return false;
-  if (fmin == 0 && fmax == 0) return true;
-  return m.message >= fmin && m.message <= fmax;
-}
 
 // Whether any ancestor is being destroyed: its own exposure covers the children's.
 bool InsideDestroy(TWindow* w) {
@@ -174,6 +175,12 @@ bool InsideDestroy(TWindow* w) {
 }  // namespace
 
 TWindow* LookupWindow(HWND h) { return Lookup(h); }
+
+bool QueueFilterMatches(const MSG& m, HWND hWnd, UINT fmin, UINT fmax) {
+  if (IsThreadFilter(hWnd) ? m.hwnd != 0 : (hWnd && m.hwnd != hWnd)) return false;
+  if (fmin == 0 && fmax == 0) return true;
+  return m.message >= fmin && m.message <= fmax;
+}
 const std::vector<HWND>& TopLevelWindows() { return WM().TopLevel; }
 
 bool PtInRect(const TRect& r, TPoint p) { return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom; }
@@ -537,6 +544,14 @@ BOOL BringWindowToTop(HWND hWnd) {
   return TRUE;
 }
 
+BOOL EnumWindows(const std::function<BOOL(HWND)>& Proc) {
+  // A copy: the procedure may create or destroy windows.
+  const std::vector<HWND> tops = WM().TopLevel;
+  for (HWND h : tops)
+    if (Lookup(h) && !Proc(h)) return FALSE;
+  return TRUE;
+}
+
 int GetWindowCount() { return WM().WindowCount; }
 
 LONG_PTR GetWindowLongPtr(HWND hWnd, int index) {
@@ -718,7 +733,7 @@ BOOL PeekMessage(MSG* out, HWND hWnd, UINT fmin, UINT fmax, UINT removeMsg) {
         continue;
       }
     }
-    if (!MatchesFilter(m, hWnd, fmin, fmax)) {
+    if (!QueueFilterMatches(m, hWnd, fmin, fmax)) {
       ++i;
       continue;
     }
@@ -744,8 +759,14 @@ BOOL PeekMessage(MSG* out, HWND hWnd, UINT fmin, UINT fmax, UINT removeMsg) {
       return TRUE;
     }
   }
+  // Timers come last, when nothing else waits.
+  if (TakeDueTimer(hWnd, fmin, fmax, (removeMsg & PM_REMOVE) != 0, out)) {
+    if (removeMsg & PM_REMOVE) wm.LastMessageTime = wm.MessageTime;
+    return TRUE;
+  }
   return FALSE;
 }
+
 
 BOOL GetMessage(MSG* msg, HWND hWnd, UINT fmin, UINT fmax) {
   if (!PeekMessage(msg, hWnd, fmin, fmax, PM_REMOVE)) {
@@ -763,6 +784,7 @@ LRESULT DispatchMessage(const MSG* msg) {
 int GetQueueLength() { return static_cast<int>(WM().Count); }
 DWORD GetMessageTime() { return WM().LastMessageTime; }
 void SetMessageTime(DWORD ms) { WM().MessageTime = ms; }
+DWORD GetTickCount() { return WM().MessageTime; }
 
 // ---- input ------------------------------------------------------------------------------
 
@@ -850,14 +872,17 @@ void MouseInput(UINT msg, TPoint sp, WPARAM keys) {
 }
 
 TInputWaiter SetInputWaiter(TInputWaiter waiter) {
-  std::swap(WM().Waiter, waiter);
+  std::swap(InputWaiterSlot(), waiter);
   return waiter;
 }
 
 BOOL WaitMessage() {
-  // A copy: the waiter may install another one while it runs.
-  TInputWaiter waiter = WM().Waiter;
-  return waiter && waiter() ? TRUE : FALSE;
+  for (;;) {
+    if (PeekMessage(nullptr, 0, 0, 0, PM_NOREMOVE)) return TRUE;
+    // A copy: the waiter may install another one while it runs.
+    TInputWaiter waiter = InputWaiterSlot();
+    if (!waiter || !waiter()) return FALSE;
+  }
 }
 
 HCURSOR LoadCursorA(HINSTANCE, UINT id) { return id; }
@@ -895,6 +920,7 @@ void ResetWindowManager() {
   TSurface& screen = ScreenSurface();
   screen.Resize(screen.Width, screen.Height, ColorToPixel(GetSysColor(COLOR_BACKGROUND)));
   GeometryChanged();
+  ResetTimers();
   if (!gWM) return;
   for (TSlot& s : gWM->Slots) delete s.Window;
   delete gWM;

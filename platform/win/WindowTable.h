@@ -77,3 +77,11 @@ void InvalidateFrame(HWND h);
 void DrawNonClient(HWND h, const TRegion* screenClip);
 // The caret, drawn as an inverted block while shown.
 void CaretWindowGone(HWND h);
+
+// Whether a message passes a queue read's window and message filters (Window.cpp).
+bool QueueFilterMatches(const MSG& m, HWND filter, UINT fmin, UINT fmax);
+// Timers (Timers.cpp): the WM_TIMER of the due timer a queue read may hand out; taking it
+// off the queue starts the timer's next period. Timers go with their window.
+bool TakeDueTimer(HWND filter, UINT fmin, UINT fmax, bool remove, MSG* out);
+void KillWindowTimers(HWND h);
+void ResetTimers();

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -192,6 +193,8 @@ std::string GetWindowTextString(HWND hWnd);
 HWND FindWindow(const char* className, const char* windowName);
 HWND WindowFromPoint(TPoint screenPoint);
 BOOL BringWindowToTop(HWND hWnd);
+// Calls Proc for each top-level window, topmost first, until it returns FALSE.
+BOOL EnumWindows(const std::function<BOOL(HWND)>& Proc);
 int GetWindowCount();  // live windows, for leak checks
 
 LONG_PTR GetWindowLongPtr(HWND hWnd, int index);
@@ -213,8 +216,23 @@ BOOL GetMessage(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax);  // never 
 LRESULT DispatchMessage(const MSG* msg);
 BOOL TranslateMessage(const MSG* msg);  // posts WM_CHAR for character keys
 int GetQueueLength();
-DWORD GetMessageTime();
-void SetMessageTime(DWORD ms);  // the time stamped on posted messages (virtual clock)
+DWORD GetMessageTime();  // the time stamped on the message last taken off the queue
+// The system clock is virtual: it stands where the host or a test last set it, in
+// milliseconds. Posted messages are stamped with it and timers fall due against it.
+void SetMessageTime(DWORD ms);
+DWORD GetTickCount();
+
+// ---- timers ------------------------------------------------------------------------------
+// A timer belongs to a window and is identified by the window and its id; setting it again
+// restarts it. When it falls due and the queue holds no posted message and no paint, the
+// window gets WM_TIMER (wParam the id). Periods a busy thread misses are not queued up: one
+// WM_TIMER stands for all of them, and the next falls due on the timer's own beat. Periods
+// below 10 ms are 10 ms. Destroying the window kills its timers. Returns the id, or 0 for
+// a window that does not exist or an id of 0.
+using UINT_PTR = uint32_t;
+UINT_PTR SetTimer(HWND hWnd, UINT_PTR id, UINT elapse);
+BOOL KillTimer(HWND hWnd, UINT_PTR id);
+constexpr UINT USER_TIMER_MINIMUM = 10;
 
 // Update regions: rectangles in client coordinates; null means the whole client area. A window
 // with an invalid area gets WM_PAINT whenever its queue is otherwise empty, until something

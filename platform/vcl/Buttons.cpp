@@ -10,7 +10,12 @@
 IMPLEMENT_ENUM_INFO(TBitBtnKind, "bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose", "bkAbort", "bkRetry",
                     "bkIgnore", "bkAll")
 
+// A kind's glyph is the kind's to make again: a form stores only a custom one.
 static const TPropInfo BitBtnProps[] = {
+    TPropInfo{.Name = "Glyph", .Kind = tkClass, .GetOrd = nullptr, .SetOrd = nullptr, .GetStr = nullptr, .SetStr = nullptr,
+              .PropType = &ClassTypeInfo<TBitmap>,
+              .IsStored = [](const TObject* o) -> bool { return static_cast<const TBitBtn*>(o)->GetKind() == bkCustom; },
+              .GetObj = [](const TObject* o) -> TObject* { return static_cast<const TBitBtn*>(o)->GetGlyph(); }},
     PUBLISHED_ENUM(TBitBtn, "Kind", GetKind, SetKind, bkCustom),
     PUBLISHED_INT_DEFAULT(TBitBtn, "NumGlyphs", GetNumGlyphs, SetNumGlyphs, 1),
 };
@@ -151,6 +156,24 @@ TBitBtnKind TBitBtn::GetKind() const {
   return FKind;
 }
 
+TBitBtn::TBitBtn(TComponent* AOwner) : TButton(AOwner), FGlyph(new TBitmap()) {
+  FGlyph->OnChange = MethodOf<&TBitBtn::GlyphChanged>(this);
+}
+
+void TBitBtn::Destroy() {
+  FreeAndNil(FGlyph);
+  inherited::Destroy();
+}
+
+TBitBtn::~TBitBtn() {
+  if (FGlyph) FGlyph->Free();
+}
+
+void TBitBtn::GlyphChanged(TObject*) {
+  if (!FLoadingStockGlyph) FModifiedGlyph = true;
+  Invalidate();
+}
+
 void TBitBtn::SetKind(TBitBtnKind v) {
   if (v == FKind) return;
   if (v != bkCustom) {
@@ -158,7 +181,14 @@ void TBitBtn::SetKind(TBitBtnKind v) {
     SetCancel(IsCancelKind(v));
     if (!GetComponentState().Contains(csLoading) || GetCaption().empty()) SetCaption(kKinds[v].Caption);
     SetModalResult(kKinds[v].Result);
-    FGlyph = TButtonGlyph{kKinds[v].GlyphName, String()};
+    FLoadingStockGlyph = true;
+    try {
+      FGlyph->LoadFromResourceName(VclModule(), kKinds[v].GlyphName);
+    } catch (const Exception&) {
+      // A glyph that cannot be read leaves the button with its caption alone.
+      FGlyph->SetHandle(0);
+    }
+    FLoadingStockGlyph = false;
     FNumGlyphs = 2;
     FModifiedGlyph = false;
   }
@@ -173,47 +203,18 @@ void TBitBtn::SetNumGlyphs(Integer v) {
   Invalidate();
 }
 
-void TBitBtn::SetGlyph(const TButtonGlyph& v) {
-  FGlyph = v;
-  FModifiedGlyph = true;
-  Invalidate();
-}
-
-void TBitBtn::Destroy() {
-  FreeAndNil(FGlyphBitmap);
-  inherited::Destroy();
-}
-
-TBitmap* TBitBtn::GetGlyphBitmap() {
-  if (FGlyph.Empty()) return nullptr;
-  if (FGlyphBitmap && FLoadedGlyph == FGlyph) return FGlyphBitmap;
-  if (!FGlyphBitmap) FGlyphBitmap = new TBitmap();
-  FLoadedGlyph = FGlyph;
-  try {
-    if (!FGlyph.ResName.empty())
-      FGlyphBitmap->LoadFromResourceName(VclModule(), FGlyph.ResName);
-    else
-      FGlyphBitmap->LoadFromFile(FGlyph.Bitmap);
-  } catch (const Exception&) {
-    // A glyph that cannot be read leaves the button with its caption alone.
-    FGlyphBitmap->SetHandle(0);
-  }
-  return FGlyphBitmap->Empty() ? nullptr : FGlyphBitmap;
-}
-
 void TBitBtn::PaintFace(TCanvas* Canvas, const TRect& Face, bool Pressed) {
-  TBitmap* glyph = GetGlyphBitmap();
-  if (!glyph) {
+  if (FGlyph->Empty()) {
     TButton::PaintFace(Canvas, Face, Pressed);
     return;
   }
   const Integer cells = std::clamp<Integer>(FNumGlyphs, 1, 4);
-  const TPoint size{glyph->GetWidth() / cells, glyph->GetHeight()};
+  const TPoint size{FGlyph->GetWidth() / cells, FGlyph->GetHeight()};
   const TPoint offset = Pressed ? TPoint{1, 1} : TPoint{0, 0};
   Canvas->GetFont()->Assign(FFont);
   Canvas->TextExtent("");
   TButtonLayoutResult at = CalcButtonLayout(Canvas, Face, offset, FText, blGlyphLeft, -1, 4, size);
-  DrawButtonGlyph(Canvas, glyph, cells, !FEnabled ? bsDisabled : Pressed ? bsDown : bsUp, true, at.GlyphPos);
+  DrawButtonGlyph(Canvas, FGlyph, cells, !FEnabled ? bsDisabled : Pressed ? bsDown : bsUp, true, at.GlyphPos);
   DrawCaption(Canvas, FText, at.TextBounds, DT_CENTER | DT_VCENTER | DT_SINGLELINE, FEnabled);
 }
 

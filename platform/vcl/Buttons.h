@@ -27,19 +27,11 @@ HMODULE VclModule();
 enum TBitBtnKind : uint8_t { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };
 DECLARE_ENUM_INFO(TBitBtnKind)
 
-// A button's picture. Bitmaps are not drawn yet, so the glyph keeps what identifies the
-// picture: the resource name of a stock glyph, or the bitmap file a form stored.
-struct TButtonGlyph {
-  String ResName;
-  String Bitmap;
-  bool Empty() const { return ResName.empty() && Bitmap.empty(); }
-  friend bool operator==(const TButtonGlyph&, const TButtonGlyph&) = default;
-};
-
 class TBitBtn : public TButton {
   DECLARE_CLASS(TBitBtn, TButton)
  public:
-  explicit TBitBtn(TComponent* AOwner) : TButton(AOwner) {}
+  explicit TBitBtn(TComponent* AOwner);
+  void Destroy() override;
 
   // bkCustom once Default, Cancel, ModalResult or the glyph no longer match the kind set.
   TBitBtnKind GetKind() const;
@@ -49,26 +41,27 @@ class TBitBtn : public TButton {
   // How many cells the glyph holds (up, disabled, down, stay-down), 1 to 4.
   Integer GetNumGlyphs() const { return FNumGlyphs; }
   void SetNumGlyphs(Integer v);
-  const TButtonGlyph& GetGlyph() const { return FGlyph; }
-  void SetGlyph(const TButtonGlyph& v);
+  // The picture beside the caption: the kind's stock glyph, or one given here or read from
+  // a form (which makes the kind custom). Empty: the caption alone.
+  TBitmap* GetGlyph() const { return FGlyph; }
+  void SetGlyph(const TBitmap* v) { FGlyph->Assign(v); }
 
   // A bkClose button closes its form instead of clicking. A bkHelp button clicks as any
   // other: the stand-in has no help system to open.
   void Click() override;
-  void Destroy() override;
-  // The glyph's pixels: the kind's stock glyph or the bitmap file named by the glyph.
-  TBitmap* GetGlyphBitmap();
 
  protected:
   void PaintFace(TCanvas* Canvas, const TRect& Face, bool Pressed) override;
+  // A descendant's constructor that raised never reaches Destroy(): the glyph goes here then.
+  ~TBitBtn() override;
 
  private:
+  void GlyphChanged(TObject* Sender);
   TBitBtnKind FKind = bkCustom;
   Integer FNumGlyphs = 1;
-  TButtonGlyph FGlyph;
+  TBitmap* FGlyph;
   bool FModifiedGlyph = false;
-  TBitmap* FGlyphBitmap = nullptr;
-  TButtonGlyph FLoadedGlyph;
+  bool FLoadingStockGlyph = false;
 };
 
 // A graphic button: up, down, disabled and flat faces; glyph and caption placed by Layout,

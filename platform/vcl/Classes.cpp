@@ -535,3 +535,22 @@ void FreeObjectInstance(WNDPROC instance) {
 }
 
 int GetObjectInstanceCount() { return gInstanceCount; }
+
+HWND AllocateHWnd(TWndMethod method) {
+  TCreateWindowParams p;
+  p.ClassName = "TPUtilWindow";
+  p.Style = WS_POPUP;
+  p.WndProc = MakeObjectInstance(method);
+  HWND wnd = CreateWindowEx(p);
+  if (!wnd) FreeObjectInstance(p.WndProc);
+  return wnd;
+}
+
+void DeallocateHWnd(HWND wnd) {
+  if (!IsWindow(wnd)) return;
+  auto instance = reinterpret_cast<WNDPROC>(GetWindowLongPtr(wnd, GWL_WNDPROC));
+  // The window goes with DefWindowProc: the object behind the instance may be going too.
+  SetWindowLongPtr(wnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcValue()));
+  DestroyWindow(wnd);
+  FreeObjectInstance(instance);
+}

@@ -261,3 +261,7 @@ using TWndMethod = TMethod<void(TMessage&)>;
 WNDPROC MakeObjectInstance(TWndMethod method);
 void FreeObjectInstance(WNDPROC instance);
 int GetObjectInstanceCount();
+// A hidden window whose messages go to `method`, for components without a window of their
+// own (a timer); DeallocateHWnd destroys it and releases its procedure.
+HWND AllocateHWnd(TWndMethod method);
+void DeallocateHWnd(HWND wnd);

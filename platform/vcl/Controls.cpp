@@ -767,6 +767,37 @@ void TWinControl::SetFocus() {
 
 bool TWinControl::Focused() const { return FHandle != 0 && ::GetFocus() == FHandle; }
 
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& List) const {
+  std::vector<TWinControl*> children = FWinControls;
+  std::stable_sort(children.begin(), children.end(),
+                   [](const TWinControl* a, const TWinControl* b) { return a->TabOrder < b->TabOrder; });
+  for (TWinControl* c : children) {
+    List.push_back(c);
+    c->GetTabOrderList(List);
+  }
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
+                                          bool CheckParent) const {
+  std::vector<TWinControl*> list;
+  GetTabOrderList(list);
+  if (list.empty()) return nullptr;
+  const size_t count = list.size();
+  auto found = std::find(list.begin(), list.end(), CurControl);
+  size_t start = found != list.end() ? static_cast<size_t>(found - list.begin()) : GoForward ? count - 1 : 0;
+  size_t i = start;
+  do {
+    i = GoForward ? (i + 1) % count : (i + count - 1) % count;
+    TWinControl* c = list[i];
+    if (c->CanFocus() && (!CheckTabStop || c->TabStop) && (!CheckParent || c->GetParent() == this)) return c;
+  } while (i != start);
+  return nullptr;
+}
+
+void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop) {
+  if (TWinControl* next = FindNextControl(CurControl, GoForward, CheckTabStop, !CheckTabStop)) next->SetFocus();
+}
+
 bool TWinControl::CanFocus() const {
   for (const TControl* c = this; c; c = c->GetParent())
     if (!c->GetVisible() || !c->GetEnabled()) return false;

@@ -225,8 +225,18 @@ class TWinControl : public TControl {
   virtual void SetFocus();
   bool Focused() const;
   virtual bool CanFocus() const;
+  // The place in its parent's tab order: siblings are visited by TabOrder, those with equal
+  // ones in the order they were inserted.
   Integer TabOrder = 0;
   bool TabStop = false;
+  // Every windowed descendant in tab order, each followed by its own.
+  void GetTabOrderList(std::vector<TWinControl*>& List) const;
+  // The control after (or before) CurControl in tab order, going round; one that can take
+  // the focus, with TabStop when CheckTabStop, a child of this one when CheckParent. Null
+  // when there is none; CurControl null starts from the first (or last).
+  TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent) const;
+  // Focuses the next control in tab order (Tab; Shift+Tab goes backward).
+  void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
 
   void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;

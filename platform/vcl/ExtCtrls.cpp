@@ -1,11 +1,23 @@
-// Panels and the 3-D frames they are drawn with.
+// Panels and the 3-D frames they are drawn with; timers.
 #include "ExtCtrls.h"
 
+#include "Filer.h"
+#include "Forms.h"
 #include "StdCtrls.h"
 
 IMPLEMENT_ENUM_INFO(TPanelBevel, "bvNone", "bvLowered", "bvRaised", "bvSpace")
+
+static const TPropInfo TimerProps[] = {
+    PUBLISHED_ENUM(TTimer, "Enabled", GetEnabled, SetEnabled, true),
+    PUBLISHED_INT_DEFAULT(TTimer, "Interval", GetInterval, SetInterval, 1000),
+    PUBLISHED_EVENT_ACCESSORS(TTimer, "OnTimer", GetOnTimer, SetOnTimer),
+};
+
 IMPLEMENT_COMPONENT_CLASS(TCustomPanel, TCustomControl)
 IMPLEMENT_COMPONENT_CLASS(TPanel, TCustomPanel)
+IMPLEMENT_COMPONENT_CLASS_PROPS(TTimer, TComponent, TimerProps)
+
+static const TClassRegistration ExtCtrlsClasses{TTimer::StaticClass()};
 
 void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, Integer Width) {
   Canvas->GetPen()->SetWidth(1);
@@ -93,4 +105,58 @@ void TCustomPanel::Dispatch(TMessage& Message) {
     return;
   }
   TCustomControl::Dispatch(Message);
+}
+
+// ---- TTimer --------------------------------------------------------------------------------
+
+TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
+  FWindowHandle = AllocateHWnd(MethodOf<&TTimer::WndProc>(this));
+}
+
+void TTimer::Destroy() {
+  FEnabled = false;
+  UpdateTimer();
+  DeallocateHWnd(FWindowHandle);
+  FWindowHandle = 0;
+  inherited::Destroy();
+}
+
+void TTimer::UpdateTimer() {
+  KillTimer(FWindowHandle, 1);
+  FRunning = FEnabled && FInterval != 0 && FOnTimer && SetTimer(FWindowHandle, 1, FInterval) != 0;
+}
+
+void TTimer::SetEnabled(bool v) {
+  if (FEnabled == v) return;
+  FEnabled = v;
+  UpdateTimer();
+}
+
+void TTimer::SetInterval(Cardinal v) {
+  if (FInterval == v) return;
+  FInterval = v;
+  UpdateTimer();
+}
+
+void TTimer::SetOnTimer(TNotifyEvent v) {
+  FOnTimer = v;
+  UpdateTimer();
+}
+
+void TTimer::Timer() {
+  if (FOnTimer) FOnTimer(this);
+}
+
+void TTimer::WndProc(TMessage& Message) {
+  if (Message.Msg != WM_TIMER) {
+    Message.Result = DefWindowProc(FWindowHandle, Message.Msg, static_cast<WPARAM>(Message.WParam), Message.LParam);
+    return;
+  }
+  // A handler's exception is the application's to report; the timer keeps running.
+  try {
+    Timer();
+  } catch (...) {
+    if (!Application) throw;
+    Application->HandleException(this);
+  }
 }

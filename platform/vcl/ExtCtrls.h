@@ -1,4 +1,4 @@
-// Panels: a windowed container with raised or lowered bevels and a centred caption.
+// Panels: a windowed container with raised or lowered bevels and a centred caption; timers.
 #pragma once
 
 #include "Controls.h"
@@ -52,4 +52,36 @@ class TPanel : public TCustomPanel {
   DECLARE_CLASS(TPanel, TCustomPanel)
  public:
   explicit TPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
+};
+
+// A timer: OnTimer every Interval milliseconds of the system clock while Enabled, through a
+// hidden window of its own and the window system's timer. Interval 0, or no OnTimer, keeps
+// it from running.
+class TTimer : public TComponent {
+  DECLARE_CLASS(TTimer, TComponent)
+ public:
+  explicit TTimer(TComponent* AOwner);
+  void Destroy() override;
+
+  bool GetEnabled() const { return FEnabled; }
+  void SetEnabled(bool v);
+  Cardinal GetInterval() const { return FInterval; }
+  void SetInterval(Cardinal v);
+  // Assigning the handler starts the timer when it is enabled; use SetOnTimer, not the field.
+  TNotifyEvent GetOnTimer() const { return FOnTimer; }
+  void SetOnTimer(TNotifyEvent v);
+  // Whether a window-system timer is set now.
+  bool GetRunning() const { return FRunning; }
+
+ protected:
+  virtual void Timer();
+
+ private:
+  void UpdateTimer();
+  void WndProc(TMessage& Message);
+  HWND FWindowHandle = 0;
+  bool FEnabled = true;
+  bool FRunning = false;
+  Cardinal FInterval = 1000;
+  TNotifyEvent FOnTimer;
 };

@@ -140,9 +140,20 @@ TComponent* FindNestedComponent(TComponent* Root, const String& NamePath) {
 
 // ---- form resources -----------------------------------------------------------------------------
 
+HMODULE FindClassHInstance(const TClass* AClass) { return FindHInstance(AClass); }
+
 namespace {
+bool FindLinkedFormResource(const TClass* FormClass, String& Data) {
+  const HMODULE module = FindClassHInstance(FormClass);
+  const void* data = nullptr;
+  size_t size = 0;
+  if (!module || !FindResourceData(module, FormClass->Name, RT_RCDATA, &data, &size)) return false;
+  Data.assign(static_cast<const char*>(data), size);
+  return true;
+}
+
 TFormResourceFinder& ResourceFinder() {
-  static TFormResourceFinder finder;
+  static TFormResourceFinder finder = FindLinkedFormResource;
   return finder;
 }
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Streams.h"
+#include "../win/Windows.h"
 
 class TPersistent;
 class TReader;
@@ -103,7 +104,10 @@ TComponent* FindNestedComponent(TComponent* Root, const String& NamePath);
 // ---- form resources -----------------------------------------------------------------------------
 // Where a form class's resource comes from: the bytes of the stream stored for that class (a
 // "TPF0" stream, with or without a resource header), or false when the class has none. The
-// default finds nothing; the build's resource linking installs the real one.
+// default reads the raw-data resource named after the class from the module that holds the
+// class (FindClassHInstance), as the build links it; tests may put another in its place.
 using TFormResourceFinder = std::function<bool(const TClass* FormClass, String& Data)>;
 TFormResourceFinder SetFormResourceFinder(TFormResourceFinder Finder);
 bool FindFormResource(const TClass* FormClass, String& Data);
+// The module (library) that holds a class.
+HMODULE FindClassHInstance(const TClass* AClass);

@@ -16,12 +16,17 @@ bool FalseStored(const TControl*) { return false; }
 
 // Forms keep their client size, not their outer size, and PixelsPerInch and TextHeight after
 // everything else (DefineProperties).
+IMPLEMENT_ENUM_INFO(TFormBorderStyle, "bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin")
+
 static const TPropInfo CustomFormProps[] = {
     PUBLISHED_REFERENCE(TCustomForm, "ActiveControl", GetActiveControl, SetActiveControl),
+    PUBLISHED_ENUM(TCustomForm, "BorderStyle", GetBorderStyle, SetBorderStyle, bsSizeable),
     PUBLISHED_STR(TCustomForm, "Caption", GetCaption, SetCaption),
     PUBLISHED_INT_DEFAULT(TCustomForm, "ClientHeight", GetClientHeight, SetClientHeight, NoDefault),
     PUBLISHED_INT_DEFAULT(TCustomForm, "ClientWidth", GetClientWidth, SetClientWidth, NoDefault),
+    PUBLISHED_IDENT_INT(TCustomForm, "Color", GetColor, SetColor, &TColor_TypeInfo, clBtnFace),
     PUBLISHED_ENUM(TCustomForm, "Enabled", GetEnabled, SetEnabled, true),
+    PUBLISHED_OBJECT(TCustomForm, "Font", GetFont),
     PUBLISHED_ENUM(TCustomForm, "OldCreateOrder", GetOldCreateOrder, SetOldCreateOrder, NoDefault),
     PUBLISHED_ENUM(TCustomForm, "Visible", GetVisible, SetVisible, false),
     PUBLISHED_EVENT(TCustomForm, "OnActivate", OnActivate),
@@ -98,11 +103,14 @@ void TCustomForm::DoCreate() {
   }
 }
 
+// The client area is the window's: its frame, caption and menu bar are known once the window
+// exists, so it is made first, as reading the client rectangle does in the original.
 void TCustomForm::SetClientWidth(Integer v) {
   if (GetComponentState().Contains(csLoading)) {
     FLoadedClientWidth = v;
     return;
   }
+  HandleNeeded();
   SetWidth(GetWidth() - GetClientWidth() + v);
 }
 
@@ -111,6 +119,7 @@ void TCustomForm::SetClientHeight(Integer v) {
     FLoadedClientHeight = v;
     return;
   }
+  HandleNeeded();
   SetHeight(GetHeight() - GetClientHeight() + v);
 }
 
@@ -230,23 +239,10 @@ void TCustomForm::SetVisible(bool v) {
   }
 }
 
-namespace {
-// The first control in tab order, depth first, that can take the focus.
-TWinControl* FirstTabStop(TWinControl& parent) {
-  for (Integer i = 0; i < parent.GetControlCount(); ++i) {
-    auto* c = As<TWinControl>(parent.GetControl(i));
-    if (!c || !c->CanFocus()) continue;
-    if (c->TabStop) return c;
-    if (TWinControl* inner = FirstTabStop(*c)) return inner;
-  }
-  return nullptr;
-}
-}  // namespace
-
 void TCustomForm::SetFocus() {
   if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
   // An activated form without an active control selects its first one, as the original does.
-  if (!FActiveControl) FActiveControl = FirstTabStop(*this);
+  if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true, false);
   if (FActiveControl) FActiveControl->FreeNotification(this);
   HWND h = GetHandle();
   SetActiveWindow(h);
@@ -321,39 +317,82 @@ std::function<void(TCustomForm&)>& ModalHandler() {
 
 void SetModalHandler(std::function<void(TCustomForm&)> handler) { ModalHandler() = std::move(handler); }
 
+std::vector<HWND> DisableTaskWindows(HWND ActiveWindow) {
+  std::vector<HWND> disabled;
+  EnumWindows([&](HWND h) {
+    if (h != ActiveWindow && IsWindowVisible(h) && IsWindowEnabled(h)) {
+      EnableWindow(h, FALSE);
+      disabled.push_back(h);
+    }
+    return TRUE;
+  });
+  return disabled;
+}
+
+void EnableTaskWindows(const std::vector<HWND>& WindowList) {
+  for (HWND h : WindowList)
+    if (IsWindow(h)) EnableWindow(h, TRUE);
+}
+
+namespace {
+// An answerer that stops acting would leave the loop spinning.
+constexpr int kMaxSilentTurns = 100;
+}  // namespace
+
 TModalResult TCustomForm::ShowModal() {
   if (FVisible || !FEnabled || FModal) throw EInvalidOperation("Cannot make a visible window modal");
-  HWND previous = GetActiveWindow();
+  if (HWND capture = GetCapture()) SendMessage(capture, WM_CANCELMODE, 0, 0);
+  ReleaseCapture();
   FModal = true;
-  FModalResult = mrNone;
-  Show();
-  // The queue never blocks: when it runs dry the modal handler (a test's or the host's
-  // answerer) acts for the user; with no handler, or none that acts, the dialog is cancelled
-  // rather than hanging.
-  int idle = 0;
-  while (FModalResult == mrNone) {
-    MSG msg;
-    if (Application->ProcessMessage(msg)) {
-      idle = 0;
-    } else if (ModalHandler() && idle < 100) {
-      ++idle;
-      ModalHandler()(*this);
-    } else {
-      if (!ModalHandler()) std::fprintf(stderr, "brisk: modal dialog \"%s\" has no one to answer it; cancelled\n", FText.c_str());
-      FModalResult = mrCancel;
-    }
-    if (Application->GetTerminated()) FModalResult = mrCancel;
-    if (FModalResult != mrNone) {
-      bool can = CloseQuery();
-      TCloseAction action = caHide;
-      if (can) DoClose(action);
-      if (!can || action == caNone) FModalResult = mrNone;
-    }
+  const HWND previous = GetActiveWindow();
+  const std::vector<HWND> disabled = DisableTaskWindows(0);
+  auto restore = [&] {
+    EnableTaskWindows(disabled);
+    if (previous && IsWindow(previous)) SetActiveWindow(previous);
+    FModal = false;
+  };
+  try {
+    Show();
+    FModalResult = mrNone;
+    int silent = 0;
+    do {
+      MSG msg;
+      if (Application->ProcessMessage(msg)) {
+        silent = 0;
+      } else if (ModalHandler() && silent < kMaxSilentTurns) {
+        ++silent;
+        // A copy: the answerer may replace itself while it runs.
+        std::function<void(TCustomForm&)> answer = ModalHandler();
+        answer(*this);
+      } else if (ModalHandler() || !Application->Idle()) {
+        std::fprintf(stderr, "brisk: modal dialog \"%s\" has no one to answer it; cancelled\n", FText.c_str());
+        FModalResult = mrCancel;
+      }
+      if (Application->GetTerminated())
+        FModalResult = mrCancel;
+      else if (FModalResult != mrNone)
+        CloseModal();
+    } while (FModalResult == mrNone);
+    Hide();
+  } catch (...) {
+    if (FVisible) Hide();
+    restore();
+    throw;
   }
-  FModal = false;
-  Hide();
-  if (previous && IsWindow(previous)) SetActiveWindow(previous);
+  restore();
   return FModalResult;
+}
+
+void TCustomForm::CloseModal() {
+  TCloseAction action = caNone;
+  if (CloseQuery()) {
+    action = caHide;
+    DoClose(action);
+  }
+  if (action == caNone)
+    FModalResult = mrNone;
+  else if (action == caFree)
+    Release();
 }
 
 namespace {
@@ -373,8 +412,14 @@ bool BroadcastDialogKey(TWinControl& parent, const TMessage& Message) {
 void TCustomForm::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case CM_DIALOGKEY:
-      // Enter and Escape reach the default and cancel buttons, which answer 1 when they
-      // click; the answer tells the message loop that the key was used.
+      // Tab and Shift+Tab move the focus along the tab order. Enter and Escape reach the
+      // default and cancel buttons, which answer 1 when they click; the answer tells the
+      // message loop that the key was used.
+      if ((Message.WParam & 0xFFFF) == VK_TAB && GetKeyState(VK_MENU) >= 0 && GetKeyState(VK_CONTROL) >= 0) {
+        SelectNext(FActiveControl, GetKeyState(VK_SHIFT) >= 0, true);
+        Message.Result = 1;
+        return;
+      }
       Message.Result = BroadcastDialogKey(*this, Message) ? 1 : 0;
       return;
     case WM_ACTIVATE:
@@ -569,10 +614,13 @@ void TApplication::ProcessMessages() {
 
 void TApplication::HandleMessage() {
   MSG msg;
-  if (!ProcessMessage(msg)) {
-    bool done = true;
-    if (OnIdle) OnIdle(this, done);
-  }
+  if (!ProcessMessage(msg)) Idle();
+}
+
+bool TApplication::Idle() {
+  bool done = true;
+  if (OnIdle) OnIdle(this, done);
+  return !done || WaitMessage();
 }
 
 void TApplication::Run() {

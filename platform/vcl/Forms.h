@@ -7,6 +7,7 @@
 class TMainMenu;
 
 enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+DECLARE_ENUM_INFO(TFormBorderStyle)
 
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = TMethod<void(TObject* Sender, TCloseAction& Action)>;
@@ -24,6 +25,12 @@ class TCustomForm : public TWinControl {
   bool CanFocus() const override { return GetVisible() && GetEnabled(); }
   void Close();
   void Release();  // frees the form from the message loop, after the current message
+  // Shows the form and runs the message loop until it closes: the other windows take no
+  // input meanwhile, and whatever the loop dispatches (a person's or a script's input, the
+  // modal answerer) may close it by setting ModalResult, by Close or by its close box.
+  // A ModalResult the form's CloseQuery or OnClose (caNone) refuses keeps it open; caFree
+  // releases it once the loop is over. The form is hidden again, the windows it disabled
+  // enabled and the window that was active before activated; returns the ModalResult.
   TModalResult ShowModal();
   TModalResult GetModalResult() const { return FModalResult; }
   void SetModalResult(TModalResult r) { FModalResult = r; }
@@ -77,6 +84,8 @@ class TCustomForm : public TWinControl {
   void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual bool CloseQuery();
   virtual void DoClose(TCloseAction& Action);
+  // What the modal loop does once ModalResult is set: CloseQuery, OnClose, and the action.
+  void CloseModal();
   void Loaded() override;
   // OnCreate; an exception it raises is reported by the application and the form lives on,
   // as in the original (without an application it is raised).
@@ -174,7 +183,11 @@ class TApplication : public TComponent {
   bool IsShortCut(TWMKey& Message);
   bool ProcessMessage(MSG& Msg);
   void ProcessMessages();
+  // One message, or when there is none, Idle.
   void HandleMessage();
+  // Nothing to do: OnIdle, then, unless it asked to be called again, WaitMessage. False
+  // when no input can arrive any more (no input source, or it has no more).
+  bool Idle();
   void Run();
   // Reports an exception that reached the message loop: OnException, else a message box.
   void HandleException(TObject* Sender);
@@ -201,9 +214,16 @@ class TApplication : public TComponent {
   String FLastExceptionMessage;
 };
 
-// The answerer of modal forms: called whenever a modal loop finds the queue empty, it acts
-// for the user (clicks a button, sets ModalResult). Tests and the host set it.
+// The answerer of modal forms: called, instead of waiting for input, whenever a modal loop
+// finds the queue empty; it acts for the user (posts input, clicks a button, sets
+// ModalResult, moves the clock). Tests and the host set it. A loop whose answerer stops
+// acting (100 turns in a row without a message), or that has neither an answerer nor any
+// input to wait for, ends as cancelled, with a note on stderr, rather than hang.
 void SetModalHandler(std::function<void(TCustomForm&)> handler);
+
+// The visible, enabled top-level windows, disabled for a modal form; and enabled again.
+std::vector<HWND> DisableTaskWindows(HWND ActiveWindow);
+void EnableTaskWindows(const std::vector<HWND>& WindowList);
 
 extern TApplication* Application;
 extern TScreen* Screen;

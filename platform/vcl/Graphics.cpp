@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Controls.h"
+#include "Filer.h"
 
 IMPLEMENT_ENUM_INFO(TFontStyle, "fsBold", "fsItalic", "fsUnderline", "fsStrikeOut")
 
@@ -445,6 +446,8 @@ void TBitmapCanvas::CreateHandle() {
 }
 
 void TBitmap::Destroy() {
+  // Going away is no change anyone is told of.
+  OnChange = nullptr;
   FreeAndNil(FCanvas);
   SetHandle(0);
   inherited::Destroy();
@@ -503,6 +506,80 @@ void TBitmap::LoadFromFile(const String& path) {
   HBITMAP h = static_cast<HBITMAP>(LoadImageA(0, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
   if (!h) throw EInvalidGraphic(Format("Bitmap image is not valid: %s", path.c_str()));
   SetHandle(h);
+}
+
+void TBitmap::LoadFromStream(TStream* Stream) {
+  const Int64 size = Stream->GetSize() - Stream->GetPosition();
+  if (size < 0 || size > INT32_MAX) throw EInvalidGraphic("Bitmap image is not valid");
+  String data(static_cast<size_t>(size), '\0');
+  Stream->ReadBuffer(data.data(), static_cast<Integer>(size));
+  HBITMAP h = LoadBitmapFromMemory(data.data(), data.size());
+  if (!h) throw EInvalidGraphic("Bitmap image is not valid");
+  SetHandle(h);
+}
+
+namespace {
+void PutLE(String& out, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+}  // namespace
+
+void TBitmap::SaveToStream(TStream* Stream) {
+  const Integer w = GetWidth(), h = GetHeight();
+  const bool mono = GetMonochrome();
+  const uint32_t rowSize = mono ? (static_cast<uint32_t>(w) + 31) / 32 * 4 : (static_cast<uint32_t>(w) * 3 + 3) / 4 * 4;
+  const uint32_t offset = 14 + 40 + (mono ? 8 : 0), imageSize = rowSize * static_cast<uint32_t>(h);
+  String out = "BM";
+  PutLE(out, offset + imageSize, 4);
+  PutLE(out, 0, 4);
+  PutLE(out, offset, 4);
+  for (uint32_t v : {40u, static_cast<uint32_t>(w), static_cast<uint32_t>(h)}) PutLE(out, v, 4);
+  PutLE(out, 1, 2);
+  PutLE(out, mono ? 1 : 24, 2);
+  for (uint32_t v : {0u, imageSize, 0u, 0u, 0u, 0u}) PutLE(out, v, 4);
+  if (mono) {
+    PutLE(out, 0x00000000, 4);
+    PutLE(out, 0x00FFFFFF, 4);
+  }
+  TCanvas* canvas = w > 0 && h > 0 ? GetCanvas() : nullptr;
+  for (Integer y = h - 1; y >= 0; --y) {
+    String row(rowSize, '\0');
+    for (Integer x = 0; x < w; ++x) {
+      const COLORREF c = static_cast<COLORREF>(canvas->GetPixel(x, y)) & 0xFFFFFF;
+      if (mono) {
+        if (c == 0xFFFFFF) row[static_cast<size_t>(x / 8)] |= static_cast<char>(0x80 >> (x % 8));
+      } else {
+        row[static_cast<size_t>(x * 3)] = static_cast<char>((c >> 16) & 0xFF);
+        row[static_cast<size_t>(x * 3 + 1)] = static_cast<char>((c >> 8) & 0xFF);
+        row[static_cast<size_t>(x * 3 + 2)] = static_cast<char>(c & 0xFF);
+      }
+    }
+    out += row;
+  }
+  Stream->WriteBuffer(out.data(), static_cast<Integer>(out.size()));
+}
+
+void TBitmap::DefineProperties(TFiler* Filer) {
+  Filer->DefineBinaryProperty("Data", MethodOf<&TBitmap::ReadData>(this), MethodOf<&TBitmap::WriteData>(this), !Empty());
+}
+
+void TBitmap::ReadData(TStream* Stream) {
+  uint8_t size[4];
+  Stream->ReadBuffer(size, 4);
+  const uint32_t length = size[0] | size[1] << 8 | size[2] << 16 | static_cast<uint32_t>(size[3]) << 24;
+  if (length != Stream->GetSize() - Stream->GetPosition()) throw EInvalidGraphic("Bitmap image is not valid");
+  LoadFromStream(Stream);
+}
+
+void TBitmap::WriteData(TStream* Stream) {
+  TAutoFree<TMemoryStream> file(new TMemoryStream());
+  SaveToStream(file.Get());
+  const uint32_t length = static_cast<uint32_t>(file->GetSize());
+  const uint8_t size[4] = {static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length >> 16),
+                           static_cast<uint8_t>(length >> 24)};
+  Stream->WriteBuffer(size, 4);
+  const String data = file->GetDataString();
+  Stream->WriteBuffer(data.data(), static_cast<Integer>(data.size()));
 }
 
 void TBitmap::LoadFromResourceName(HMODULE module, const String& name) {

@@ -258,6 +258,13 @@ class TBitmap : public TGraphic {
   HBITMAP ReleaseHandle();
   // Raises EInvalidGraphic when the file is missing or not a bitmap.
   void LoadFromFile(const String& path);
+  // A bitmap file from the stream's position to its end; raises EInvalidGraphic for one
+  // that is not a bitmap.
+  void LoadFromStream(TStream* Stream);
+  // Writes the picture as a bitmap file: 1 bit per pixel for a monochrome bitmap, else 24.
+  void SaveToStream(TStream* Stream);
+  // Form files keep a bitmap as "Data": a 32-bit length, then the bitmap file.
+  void DefineProperties(TFiler* Filer) override;
   // Raises EResNotFound when the module has no such bitmap.
   void LoadFromResourceName(HMODULE module, const String& name);
   void Assign(const TBitmap* source);
@@ -271,6 +278,8 @@ class TBitmap : public TGraphic {
 
  private:
   void Changed();
+  void ReadData(TStream* Stream);
+  void WriteData(TStream* Stream);
   HBITMAP FHandle = 0;
   TBitmapCanvas* FCanvas = nullptr;
   TTransparentMode FTransparentMode = tmAuto;

@@ -57,11 +57,35 @@ static const TPropInfo ButtonProps[] = {
     PUBLISHED_EVENT(TButton, "OnKeyUp", OnKeyUp),
 };
 
+IMPLEMENT_ENUM_INFO(TCheckBoxState, "cbUnchecked", "cbChecked", "cbGrayed")
+
+// Checked and State are one value: a form stores State only when it is grayed.
+static bool IsGrayed(const TCheckBox* c) { return c->GetState() == cbGrayed; }
+static const TPropInfo CheckBoxProps[] = {
+    PUBLISHED_ENUM(TCheckBox, "Alignment", GetAlignment, SetAlignment, taRightJustify),
+    PUBLISHED_ENUM(TCheckBox, "AllowGrayed", GetAllowGrayed, SetAllowGrayed, false),
+    PUBLISHED_STR(TCheckBox, "Caption", GetCaption, SetCaption),
+    PUBLISHED_ENUM(TCheckBox, "Checked", GetChecked, SetChecked, false),
+    PUBLISHED_ENUM(TCheckBox, "Enabled", GetEnabled, SetEnabled, true),
+    PUBLISHED_OBJECT(TCheckBox, "Font", GetFont),
+    TPropInfo{.Name = "State", .Kind = tkEnumeration,
+              .GetOrd = [](const TObject* o) -> Int64 { return static_cast<const TCheckBox*>(o)->GetState(); },
+              .SetOrd = [](TObject* o, Int64 v) { static_cast<TCheckBox*>(o)->SetState(static_cast<TCheckBoxState>(v)); },
+              .GetStr = nullptr, .SetStr = nullptr, .PropType = &TCheckBoxState_TypeInfo,
+              .IsStored = [](const TObject* o) -> bool { return IsGrayed(static_cast<const TCheckBox*>(o)); }},
+    PUBLISHED_INT_FIELD(TCheckBox, "TabOrder", TabOrder, -1),
+    PUBLISHED_BOOL_FIELD(TCheckBox, "TabStop", TabStop, true),
+    PUBLISHED_ENUM(TCheckBox, "Visible", GetVisible, SetVisible, true),
+    PUBLISHED_EVENT(TCheckBox, "OnClick", OnClick),
+    PUBLISHED_EVENT(TCheckBox, "OnEnter", OnEnter),
+    PUBLISHED_EVENT(TCheckBox, "OnExit", OnExit),
+};
+
 IMPLEMENT_COMPONENT_CLASS_PROPS(TLabel, TGraphicControl, LabelProps)
 IMPLEMENT_COMPONENT_CLASS_PROPS(TEdit, TWinControl, EditProps)
 IMPLEMENT_COMPONENT_CLASS_PROPS(TButton, TWinControl, ButtonProps)
 
-IMPLEMENT_COMPONENT_CLASS(TCheckBox, TWinControl)
+IMPLEMENT_COMPONENT_CLASS_PROPS(TCheckBox, TWinControl, CheckBoxProps)
 
 static const TClassRegistration StdCtrlsClasses{TLabel::StaticClass(), TEdit::StaticClass(), TButton::StaticClass(),
                                                 TCheckBox::StaticClass()};

@@ -131,6 +131,7 @@ class TButton : public TWinControl {
 };
 
 enum TCheckBoxState : uint8_t { cbUnchecked, cbChecked, cbGrayed };
+DECLARE_ENUM_INFO(TCheckBoxState)
 
 // A check box: the classic sunken box with its mark, the caption beside it and a focus
 // rectangle around the caption while focused. A click or the space bar toggles it (through
@@ -141,7 +142,7 @@ class TCheckBox : public TWinControl {
   explicit TCheckBox(TComponent* AOwner);
 
   bool GetChecked() const { return FState == cbChecked; }
-  void SetChecked(bool v) { SetState(v ? cbChecked : cbUnchecked); }
+  virtual void SetChecked(bool v) { SetState(v ? cbChecked : cbUnchecked); }
   TCheckBoxState GetState() const { return FState; }
   void SetState(TCheckBoxState v);
   bool GetAllowGrayed() const { return FAllowGrayed; }

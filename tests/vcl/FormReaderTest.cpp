@@ -157,6 +157,11 @@ const String kProbeFormHead =
     "  Caption = 'Probe'\r\n"
     "  ClientHeight = 151\r\n"
     "  ClientWidth = 475\r\n"
+    "  Font.Charset = DEFAULT_CHARSET\r\n"
+    "  Font.Color = clWindowText\r\n"
+    "  Font.Height = -11\r\n"
+    "  Font.Name = 'MS Sans Serif'\r\n"
+    "  Font.Style = []\r\n"
     "  OldCreateOrder = False\r\n"
     "  OnCreate = FormCreate\r\n"
     "  PixelsPerInch = 96\r\n"
@@ -249,7 +254,12 @@ TEST_F(FormReaderTest, AFormClassReadsItsResourceIntoItsPublishedPropertiesField
   auto* form = new TProbeForm(nullptr);
   EXPECT_EQ(form->GetName(), "ProbeForm");
   EXPECT_EQ(form->GetCaption(), "Probe");
-  EXPECT_EQ(form->GetBoundsRect(), (TRect{442, 186, 442 + 475, 186 + 151})) << "client size applied once loaded";
+  EXPECT_EQ(form->GetLeft(), 442);
+  EXPECT_EQ(form->GetTop(), 186);
+  EXPECT_EQ(form->GetClientWidth(), 475) << "client size applied once loaded, inside the frame";
+  EXPECT_EQ(form->GetClientHeight(), 151);
+  EXPECT_EQ(form->GetWidth(), 475 + 8) << "a sizeable frame is 4 pixels a side";
+  EXPECT_EQ(form->GetHeight(), 151 + 27) << "4 pixels a side and the 19-pixel caption";
   EXPECT_FALSE(form->GetComponentState().Contains(csLoading));
 
   ASSERT_NE(form->Label1, nullptr);

@@ -10,7 +10,7 @@
 #include <set>
 
 #include "StreamText.h"
-#include "platform/vcl/Reader.h"
+#include "support/FormTree.h"
 
 namespace fs = std::filesystem;
 
@@ -32,80 +32,6 @@ fs::path FindFormFile(const std::string& relative) {
 String ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return String(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// A component as the stream holds it, with the values a test can name: integers, strings and
-// identifiers as text, other kinds skipped.
-struct TFormNode {
-  String ClassName, Name;
-  std::vector<std::pair<String, String>> Props;
-  std::vector<TFormNode> Children;
-
-  int Count() const {
-    int n = 1;
-    for (const TFormNode& c : Children) n += c.Count();
-    return n;
-  }
-  const TFormNode* Find(const String& name) const {
-    if (Name == name) return this;
-    for (const TFormNode& c : Children)
-      if (const TFormNode* found = c.Find(name)) return found;
-    return nullptr;
-  }
-  String Prop(const String& name) const {
-    for (const auto& [n, v] : Props)
-      if (n == name) return v;
-    return "<none>";
-  }
-};
-
-TFormNode ReadNode(TReader* reader) {
-  TFormNode node;
-  TFilerFlags flags;
-  Integer position = 0;
-  reader->ReadPrefix(flags, position);
-  node.ClassName = reader->ReadStr();
-  node.Name = reader->ReadStr();
-  while (!reader->EndOfList()) {
-    const String name = reader->ReadStr();
-    switch (reader->NextValue()) {
-      case vaInt8:
-      case vaInt16:
-      case vaInt32:
-        node.Props.emplace_back(name, IntToStr(reader->ReadInteger()));
-        break;
-      case vaString:
-      case vaLString:
-      case vaWString:
-      case vaUTF8String:
-        node.Props.emplace_back(name, reader->ReadString());
-        break;
-      case vaIdent:
-      case vaFalse:
-      case vaTrue:
-        node.Props.emplace_back(name, reader->ReadIdent());
-        break;
-      default:
-        reader->SkipValue();
-        node.Props.emplace_back(name, "<skipped>");
-    }
-  }
-  reader->ReadListEnd();
-  while (!reader->EndOfList()) node.Children.push_back(ReadNode(reader));
-  reader->ReadListEnd();
-  return node;
-}
-
-// Binary data with or without its resource header.
-TFormNode ReadTree(const String& binary) {
-  TAutoFree<TMemoryStream> stream(new TMemoryStream());
-  stream->SetDataString(binary);
-  if (!binary.empty() && static_cast<uint8_t>(binary[0]) == 0xFF) stream->ReadResHeader();
-  TAutoFree<TReader> reader(new TReader(stream.Get()));
-  reader->ReadSignature();
-  TFormNode root = ReadNode(reader.Get());
-  EXPECT_EQ(reader->GetPosition(), stream->GetSize()) << "the stream ends with its root";
-  return root;
 }
 
 struct TRealFormFile {
@@ -155,13 +81,13 @@ TEST_P(RealFormFilesTest, ReadsAndConvertsBothWaysStably) {
   const String binary2 = Convert(ObjectTextToResource, text1);
   EXPECT_EQ(binary2, binary1);
 
-  const TFormNode root = ReadTree(row.Binary ? file : binary1);
+  const TFormNode root = ReadFormTree(row.Binary ? file : binary1);
   EXPECT_EQ(root.Name + ": " + root.ClassName, row.Root);
   EXPECT_EQ(root.Count() - 1, row.Components);
   const TFormNode* component = root.Find(row.Component);
   ASSERT_NE(component, nullptr) << row.Component;
   EXPECT_EQ(component->Prop(row.Property), row.Value);
-  EXPECT_EQ(ReadTree(binary1).Count(), root.Count());
+  EXPECT_EQ(ReadFormTree(binary1).Count(), root.Count());
 
   if (row.Binary) {
     // The header names the root's class in capitals and gives the data's size.

@@ -156,7 +156,7 @@ TEST_F(SpeedButtons, ABitmapButtonOfAKindDrawsItsStockGlyph) {
     }
   EXPECT_GT(green, 10) << "the check mark";
   EXPECT_EQ(olive, 0) << "its background is transparent";
-  TBitmap* glyph = ok->GetGlyphBitmap();
+  TBitmap* glyph = ok->GetGlyph();
   ASSERT_NE(glyph, nullptr);
   EXPECT_EQ(glyph->GetWidth(), 36);
   EXPECT_EQ(glyph->GetTransparentColor(), static_cast<TColor>(RGB(128, 128, 0)));

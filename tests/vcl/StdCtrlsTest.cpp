@@ -133,7 +133,17 @@ TEST_F(StdCtrlsTest, ABitBtnKindPresetsCaptionModalResultRolesAndGlyph) {
     EXPECT_EQ(b->GetModalResult(), row.Result);
     EXPECT_EQ(b->GetDefault(), row.Default);
     EXPECT_EQ(b->GetCancel(), row.Cancel);
-    EXPECT_EQ(b->GetGlyph().ResName, row.Glyph);
+    auto* stock = new TBitmap();
+    stock->LoadFromResourceName(VclModule(), row.Glyph);
+    TBitmap* glyph = b->GetGlyph();
+    ASSERT_EQ(glyph->GetWidth(), stock->GetWidth());
+    ASSERT_EQ(glyph->GetHeight(), stock->GetHeight());
+    int differ = 0;
+    for (Integer y = 0; y < glyph->GetHeight(); ++y)
+      for (Integer x = 0; x < glyph->GetWidth(); ++x)
+        differ += glyph->GetCanvas()->GetPixel(x, y) != stock->GetCanvas()->GetPixel(x, y);
+    EXPECT_EQ(differ, 0) << "the kind's stock glyph";
+    stock->Free();
     EXPECT_EQ(b->GetNumGlyphs(), 2);
   }
 }
@@ -161,7 +171,14 @@ TEST_F(StdCtrlsTest, AKindReadsCustomOnceAPresetChangesAndKeepsAStoredCaptionWhi
       {"not default", [](TBitBtn* b) { b->SetDefault(false); }, bkCustom},
       {"cancel", [](TBitBtn* b) { b->SetCancel(true); }, bkCustom},
       {"modal result", [](TBitBtn* b) { b->SetModalResult(mrYes); }, bkCustom},
-      {"glyph", [](TBitBtn* b) { b->SetGlyph({"", "BM..."}); }, bkCustom},
+      {"glyph",
+       [](TBitBtn* b) {
+         auto* g = new TBitmap();
+         g->SetSize(16, 16);
+         b->SetGlyph(g);
+         g->Free();
+       },
+       bkCustom},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.Change);

@@ -7,9 +7,9 @@ static const TPropInfo FilenameBoxProps[] = {
     PUBLISHED_SET(TZKFilenameBox, "DialogOptions", GetDialogOptions, SetDialogOptions, NoDefault),
     PUBLISHED_OBJECT(TZKFilenameBox, "EditFont", GetEditFont),
     PUBLISHED_ENUM(TZKFilenameBox, "Enabled", GetEnabled, SetEnabled, true),
+    PUBLISHED_OBJECT(TZKFilenameBox, "Glyph", GetGlyph),
     PUBLISHED_ENUM(TZKFilenameBox, "Readonly", GetReadonly, SetReadonly, NoDefault),
     PUBLISHED_INT_FIELD(TZKFilenameBox, "TabOrder", TabOrder, -1),
-    PUBLISHED_BOOL_FIELD(TZKFilenameBox, "TabStop", TabStop, true),
     PUBLISHED_ENUM(TZKFilenameBox, "Visible", GetVisible, SetVisible, true),
 };
 
@@ -20,9 +20,12 @@ static const TClassRegistration ZKFilenameBoxClasses{TZKFilenameBox::StaticClass
 TZKFilenameBox::TZKFilenameBox(TComponent* AOwner) : TWinControl(AOwner) {
   FWidth = 209;
   FHeight = 21;
-  TabStop = true;
   FEditFont = new TFont();
+  FEditFont->OnChange = MethodOf<&TZKFilenameBox::EditFontChanged>(this);
+  FGlyph = new TBitmap();
+  FGlyph->OnChange = MethodOf<&TZKFilenameBox::GlyphChanged>(this);
   FEdit = new TEdit(this);
+  FEdit->SetParentFont(false);
   FEdit->SetParent(this);
   FButton = new TBitBtn(this);
   FButton->SetCaption("...");
@@ -34,7 +37,16 @@ TZKFilenameBox::TZKFilenameBox(TComponent* AOwner) : TWinControl(AOwner) {
 
 void TZKFilenameBox::Destroy() {
   FreeAndNil(FEditFont);
+  FreeAndNil(FGlyph);
   inherited::Destroy();
+}
+
+void TZKFilenameBox::EditFontChanged(TObject*) { FEdit->SetFont(FEditFont); }
+
+void TZKFilenameBox::GlyphChanged(TObject*) {
+  FButton->SetGlyph(FGlyph);
+  FButton->SetNumGlyphs(1);
+  FButton->SetCaption(FGlyph->Empty() ? "..." : "");
 }
 
 void TZKFilenameBox::SetDefault(const String& Extension) {

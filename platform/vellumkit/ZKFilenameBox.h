@@ -7,7 +7,8 @@
 #include "../vcl/StdCtrls.h"
 
 // The edit fills the box but for the browse button, a square at its right end. The edit and
-// the button are the box's own components, not its owner's.
+// the button are the box's own components, not its owner's. The box itself takes no focus:
+// its place in the tab order is its edit's.
 class TZKFilenameBox : public TWinControl {
   DECLARE_CLASS(TZKFilenameBox, TWinControl)
  public:
@@ -15,25 +16,26 @@ class TZKFilenameBox : public TWinControl {
   void Destroy() override;
 
   // The name in the edit.
-  void SetFilename(const String& Name) { FEdit->SetText(Name); }
+  virtual void SetFilename(const String& Name) { FEdit->SetText(Name); }
   String GetFilename() const { return FEdit->GetText(); }
   // The dialog's default extension, without the dot ("wav"); a leading dot is dropped.
-  void SetDefault(const String& Extension);
+  virtual void SetDefault(const String& Extension);
   const String& GetDefault() const { return FDefault; }
   // The dialog's filter: "Description|pattern" pairs, or a bare pattern ("*.wav"), which
   // becomes one pair described by the pattern itself.
-  void SetFilter(const String& Filter) { FFilter = Filter; }
+  virtual void SetFilter(const String& Filter) { FFilter = Filter; }
   const String& GetFilter() const { return FFilter; }
   // A read-only box takes no typing; the browse button still sets the name.
   bool GetReadonly() const { return FEdit->GetReadOnly(); }
   void SetReadonly(bool v) { FEdit->SetReadOnly(v); }
   TOpenOptions GetDialogOptions() const { return FDialogOptions; }
   void SetDialogOptions(TOpenOptions v) { FDialogOptions = v; }
+  // The edit's font.
   TFont* GetEditFont() const { return FEditFont; }
   void SetEditFont(const TFont* font) { FEditFont->Assign(font); }
-  // The browse button's picture.
-  const TButtonGlyph& GetGlyph() const { return FButton->GetGlyph(); }
-  void SetGlyph(const TButtonGlyph& glyph) { FButton->SetGlyph(glyph); }
+  // The browse button's picture; without one the button shows "...".
+  TBitmap* GetGlyph() const { return FGlyph; }
+  void SetGlyph(const TBitmap* glyph) { FGlyph->Assign(glyph); }
 
   TEdit* GetEdit() const { return FEdit; }
   TBitBtn* GetButton() const { return FButton; }
@@ -46,10 +48,13 @@ class TZKFilenameBox : public TWinControl {
 
  private:
   void ButtonClick(TObject* Sender);
+  void EditFontChanged(TObject* Sender);
+  void GlyphChanged(TObject* Sender);
   void ArrangeControls();
   TEdit* FEdit;
   TBitBtn* FButton;
   TFont* FEditFont;
+  TBitmap* FGlyph;
   String FDefault;
   String FFilter;
   TOpenOptions FDialogOptions{ofHideReadOnly, ofEnableSizing};

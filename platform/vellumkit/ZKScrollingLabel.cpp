@@ -23,14 +23,52 @@ static const TClassRegistration ZKScrollingLabelClasses{TZKScrollingLabel::Stati
 TZKScrollingLabel::TZKScrollingLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
   FWidth = 100;
   FHeight = 13;
+  FTimer = new TTimer(this);
+  FTimer->SetEnabled(false);
+  FTimer->SetInterval(ScrollInterval);
+  FTimer->SetOnTimer(MethodOf<&TZKScrollingLabel::TimerTick>(this));
 }
 
-void TZKScrollingLabel::Destroy() { inherited::Destroy(); }
+void TZKScrollingLabel::Destroy() {
+  FTimer->SetEnabled(false);
+  inherited::Destroy();
+}
 
 void TZKScrollingLabel::SetText(const String& s) {
   FOffset = 0;
   TGraphicControl::SetText(s);
   Invalidate();
+  UpdateScrolling();
+}
+
+void TZKScrollingLabel::SetParent(TWinControl* AParent) {
+  TGraphicControl::SetParent(AParent);
+  UpdateScrolling();
+}
+
+void TZKScrollingLabel::SetVisible(bool v) {
+  TGraphicControl::SetVisible(v);
+  UpdateScrolling();
+}
+
+void TZKScrollingLabel::UpdateScrolling() {
+  FTimer->SetEnabled(!FText.empty() && FVisible && FParent && !GetComponentState().Contains(csDestroying));
+}
+
+void TZKScrollingLabel::TimerTick(TObject*) { Tick(); }
+
+void TZKScrollingLabel::Paint() {
+  const TRect r = GetClientRect();
+  FCanvas->GetBrush()->SetColor(FColor);
+  FCanvas->GetBrush()->SetStyle(bsSolid);
+  FCanvas->FillRect(r);
+  FCanvas->GetFont()->Assign(FFont);
+  FCanvas->GetBrush()->SetStyle(bsClear);
+  FCanvas->TextExtent("");  // selects the font and its colour
+  const String shown = GetVisibleText();
+  TRect text = r;
+  DrawTextA(FCanvas->GetHandle(), shown.c_str(), static_cast<int>(shown.size()), &text,
+            DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_VCENTER);
 }
 
 void TZKScrollingLabel::SetAutosize(bool v) {

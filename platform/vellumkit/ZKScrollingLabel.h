@@ -2,22 +2,26 @@
 // per step and starts over.
 #pragma once
 
+#include "../vcl/ExtCtrls.h"
 #include "../vcl/StdCtrls.h"
 
 enum TScrollDirection : uint8_t { sdRightToLeft, sdLeftToRight };
 DECLARE_ENUM_INFO(TScrollDirection)
 
 // The text and a gap of spaces form a loop; the label shows the loop rotated by the scroll
-// offset. Right to left, each step moves the text one character to the left (the offset
-// grows); left to right the other way. The library has no timers yet, so the label does not
-// move by itself: whoever shows it calls Tick() once per timer period.
+// offset, clipped to its width. Right to left, each step moves the text one character to the
+// left (the offset grows); left to right the other way. The label's own timer takes a step
+// every ScrollInterval milliseconds while it has a text and is shown on a form.
 class TZKScrollingLabel : public TGraphicControl {
   DECLARE_CLASS(TZKScrollingLabel, TGraphicControl)
  public:
   explicit TZKScrollingLabel(TComponent* AOwner);
   void Destroy() override;
+  void SetParent(TWinControl* AParent) override;
+  void SetVisible(bool v) override;
 
   static constexpr const char* ScrollGap = "   ";
+  static constexpr Cardinal ScrollInterval = 150;
 
   // Sets Text and starts the scroll from the beginning.
   void FSetScrollText(const String& Text) { SetText(Text); }
@@ -30,8 +34,10 @@ class TZKScrollingLabel : public TGraphicControl {
   TScrollDirection GetScrollDirection() const { return FScrollDirection; }
   void SetScrollDirection(TScrollDirection v) { FScrollDirection = v; }
 
-  // One step of the scroll.
+  // One step of the scroll (what the timer does).
   void Tick();
+  // Whether the timer runs now.
+  bool GetScrolling() const { return FTimer->GetRunning(); }
   // Where the shown text starts in the loop, 0 to its length - 1.
   Integer GetScrollOffset() const { return FOffset; }
   // The loop as shown now, starting at the offset; empty for an empty text.
@@ -40,9 +46,14 @@ class TZKScrollingLabel : public TGraphicControl {
  protected:
   // The control's own font: a change sizes the label again.
   void FontChanged(TObject* Sender) override;
+  void Paint() override;
 
  private:
   void AdjustBounds();
+  // Runs the timer while there is something to scroll where someone can see it.
+  void UpdateScrolling();
+  void TimerTick(TObject* Sender);
+  TTimer* FTimer;
   Integer LoopLength() const;
   bool FAutosize = true;
   TScrollDirection FScrollDirection = sdRightToLeft;

@@ -1,6 +1,7 @@
 // The typing-sound expert.
 #include "QVBrisk.h"
 
+#include "QVBriskCfg.h"
 #include "platform/vcl/Dialogs.h"
 #include "platform/vcl/Registry.h"
 
@@ -100,7 +101,9 @@ void SetPlayerVar() {
 
 TQVBriskExpert::TQVBriskExpert() {
   try {
-    FMenuItem = IDEAddMenu("ToolsMenu", "QV Brisk ..", "QVBrisk", 0, 0, MethodOf<&TQVBriskExpert::MenuExecuteClick>(this));
+    FMenuItem = AdoptMenuItem();
+    if (!FMenuItem)
+      FMenuItem = IDEAddMenu("ToolsMenu", "QV Brisk ..", "QVBrisk", 0, 0, MethodOf<&TQVBriskExpert::MenuExecuteClick>(this));
     LoadEditorExperts();
     LoadParams();
     WavePlayer = new TZKWavePlayer(nullptr);
@@ -113,16 +116,37 @@ TQVBriskExpert::TQVBriskExpert() {
   }
 }
 
+// The menu item stays in the menu, but no longer calls this expert: after the expert (or its
+// package) is gone a click on it does nothing, and the next expert takes it over.
 void TQVBriskExpert::Destroy() {
   FreeAndNil(WavePlayer);
   FreeEditorExperts();
   try {
-    if (FMenuItem) FMenuItem->Release();
+    TInterfaceGuard<TIMenuItemIntf> item(FMenuItem);
     FMenuItem = nullptr;
+    if (item) item->SetMenuClickEvent(nullptr);
+    item.Reset();
     inherited::Destroy();
   } catch (...) {
     HandleException();
   }
+}
+
+// An item named "QVBrisk" whose handler is unassigned was left by an expert that is gone;
+// taking it over keeps the menu at one working item.
+TIMenuItemIntf* TQVBriskExpert::AdoptMenuItem() {
+  if (!ToolServices) return nullptr;
+  try {
+    TInterfaceGuard<TIMainMenuIntf> mainMenu(ToolServices->GetMainMenu());
+    if (!mainMenu) return nullptr;
+    TInterfaceGuard<TIMenuItemIntf> item(mainMenu->FindMenuItem("QVBrisk"));
+    if (item && !item->GetMenuClickEvent() &&
+        item->SetMenuClickEvent(MethodOf<&TQVBriskExpert::MenuExecuteClick>(this)))
+      return item.Detach();
+  } catch (...) {
+    HandleException();
+  }
+  return nullptr;
 }
 
 void TQVBriskExpert::LoadEditorExperts() {
@@ -143,8 +167,20 @@ void TQVBriskExpert::FreeEditorExperts() {
   FreeAndNil(FKeyboardNotifier);
 }
 
+// The dialog is this call's: it is freed on every path and the unit variable cleared again.
 void TQVBriskExpert::MenuExecuteClick(TIMenuItemIntf*) {
-  // The configuration dialog comes with its own unit; until then the item does nothing.
+  frmConfiguration = new TfrmConfiguration(nullptr);
+  try {
+    frmConfiguration->Params = ExpertParams;
+    if (frmConfiguration->ShowModal() == mrOk) {
+      ExpertParams = frmConfiguration->Params;
+      SaveParams();
+    }
+  } catch (...) {
+    FreeAndNil(frmConfiguration);
+    throw;
+  }
+  FreeAndNil(frmConfiguration);
 }
 
 extern "C" void QVBrisk_Register() { RegisterLibraryExpert(new TQVBriskExpert()); }

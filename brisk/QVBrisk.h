@@ -54,6 +54,7 @@ class TQVBriskExpert : public TQVCustomExpert {
   TQVKeyboardNotifier* GetKeyboardNotifier() const { return FKeyboardNotifier; }
 
  private:
+  TIMenuItemIntf* AdoptMenuItem();
   TIMenuItemIntf* FMenuItem = nullptr;
   TIDEManager* FIDEManager = nullptr;
   TQVKeyboardNotifier* FKeyboardNotifier = nullptr;

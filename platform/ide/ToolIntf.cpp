@@ -154,6 +154,19 @@ class TIDEMenuItemIntf : public TIMenuItemIntf {
     return true;
   }
 
+  TIMenuClickEvent GetMenuClickEvent() override {
+    CheckInterfaceFault("TIMenuItemIntf.GetMenuClickEvent");
+    auto* item = FLink->GetAs<TAddInMenuItem>();
+    return item ? item->OnIDEClick : TIMenuClickEvent();
+  }
+  bool SetMenuClickEvent(TIMenuClickEvent EventHandler) override {
+    CheckInterfaceFault("TIMenuItemIntf.SetMenuClickEvent");
+    auto* item = FLink->GetAs<TAddInMenuItem>();
+    if (!item) return false;
+    item->OnIDEClick = EventHandler;
+    return true;
+  }
+
   // An Index outside 0..count appends. A name that is not an identifier or that another
   // component of the menu's form already has gives null, the menu unchanged.
   TIMenuItemIntf* InsertItem(Integer Index, const String& Caption, const String& Name, const String& Hint,

@@ -39,6 +39,10 @@ class TIMenuItemIntf : public TInterface {
   virtual bool SetHint(const String& Hint) = 0;
   virtual Integer GetContext() = 0;
   virtual bool SetContext(Integer Context) = 0;
+  // The click handler of an item an add-in inserted (unassigned for the IDE's own items);
+  // setting it is false for the IDE's items, which keep their own.
+  virtual TIMenuClickEvent GetMenuClickEvent() = 0;
+  virtual bool SetMenuClickEvent(TIMenuClickEvent EventHandler) = 0;
   virtual TIMenuItemIntf* InsertItem(Integer Index, const String& Caption, const String& Name, const String& Hint,
                                      TShortCut ShortCut, Integer Context, Integer GroupIndex, TIMenuFlags Flags,
                                      TIMenuClickEvent EventHandler) = 0;

@@ -140,7 +140,14 @@ TComponent* FindNestedComponent(TComponent* Root, const String& NamePath) {
 
 // ---- form resources -----------------------------------------------------------------------------
 
-HMODULE FindClassHInstance(const TClass* AClass) { return FindHInstance(AClass); }
+// By the class's constructor code, which stays in the library that defines the class: the
+// descriptor itself may be a program's copy of it (a copy relocation, made when the program
+// takes the descriptor's address), so it names the library only for classes without one.
+HMODULE FindClassHInstance(const TClass* AClass) {
+  if (!AClass) return 0;
+  if (AClass->CreateInstance) return FindHInstance(reinterpret_cast<const void*>(AClass->CreateInstance));
+  return FindHInstance(AClass);
+}
 
 namespace {
 bool FindLinkedFormResource(const TClass* FormClass, String& Data) {

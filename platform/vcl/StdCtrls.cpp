@@ -332,7 +332,15 @@ void TEdit::PaintWindow(HDC dc) {
   SelectObject(dc, old);
 }
 
+// The system's edits, buttons and check boxes take the focus when the left button goes down
+// on them, before anything else sees the press.
+static void FocusOnPress(TWinControl& Control, const TMessage& Message) {
+  if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && Control.CanFocus() && !Control.Focused())
+    Control.SetFocus();
+}
+
 void TEdit::Dispatch(TMessage& Message) {
+  FocusOnPress(*this, Message);
   switch (Message.Msg) {
     case CM_TEXTCHANGED:
       Change();
@@ -473,6 +481,7 @@ void TButton::PaintWindow(HDC dc) {
 }
 
 void TButton::Dispatch(TMessage& Message) {
+  FocusOnPress(*this, Message);
   switch (Message.Msg) {
     case CM_DIALOGKEY: {
       WORD key = static_cast<WORD>(Message.WParam);
@@ -562,6 +571,7 @@ void TCheckBox::PaintWindow(HDC dc) {
 }
 
 void TCheckBox::Dispatch(TMessage& Message) {
+  FocusOnPress(*this, Message);
   switch (Message.Msg) {
     case WM_LBUTTONUP: {
       // A release inside after a press on it toggles; the click comes from the toggle.

@@ -20,6 +20,7 @@ TEST_F(DialogScreenshotTest, TheDialogsAsAPersonSeesThem) {
           Click("zkflnboxWaveEnter"),  // the edit: the focus goes there
           Do([&](TCustomForm& f) {
             auto& cfg = static_cast<TfrmConfiguration&>(f);
+            EXPECT_EQ(Screen->GetActiveControl(), cfg.zkflnboxWaveEnter->GetEdit());
             cfg.zkflnboxWaveEnter->GetButton()->Click();
           }),
           Do([&](TCustomForm&) { Screenshot("configuration-file-picked"); }), Click("zkbtnAbout"),

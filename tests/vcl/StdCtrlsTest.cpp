@@ -259,4 +259,26 @@ TEST_F(StdCtrlsTest, AnAutoSizedLabelTakesItsCaptionsSizeAndKeepsItsAnchorEdge) 
   EXPECT_EQ(label->GetBoundsRect(), fixed);
 }
 
+// Pressing the left button on an edit, a button or a check box gives it the focus, as the
+// system's own controls take it; a plain windowed control does not.
+TEST_F(StdCtrlsTest, APressFocusesTheSystemsControls) {
+  auto* edit = MakeChild<TEdit>(Form, "Edit");
+  auto* button = MakeChild<TButton>(Form, "Button");
+  auto* check = MakeChild<TCheckBox>(Form, "Check");
+  auto* panel = MakeChild<TWinControl>(Form, "Panel");
+  Form->Show();
+  for (TWinControl* c : {static_cast<TWinControl*>(button), static_cast<TWinControl*>(check),
+                         static_cast<TWinControl*>(edit)}) {
+    SCOPED_TRACE(c->GetName());
+    PostMessage(c->GetHandle(), WM_LBUTTONDOWN, 1, At(3, 3));
+    Application->ProcessMessages();
+    EXPECT_EQ(Form->GetActiveControl(), c);
+    PostMessage(c->GetHandle(), WM_LBUTTONUP, 0, At(3, 3));
+    Application->ProcessMessages();
+  }
+  PostClick(panel);
+  Application->ProcessMessages();
+  EXPECT_EQ(Form->GetActiveControl(), edit);
+}
+
 }  // namespace

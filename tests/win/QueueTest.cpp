@@ -257,4 +257,80 @@ TEST_F(QueueTest, FiltersNamingNoWindowTakeTheMessagesPostedWithoutOne) {
   }
 }
 
+// Window timers on the virtual clock: due after their period, after every other posted
+// message, one WM_TIMER for all the periods a busy thread missed and the next on the timer's
+// own beat; setting again restarts, killing or destroying the window stops them.
+TEST_F(QueueTest, TimersFallDueOnTheClockBehindPostedMessages) {
+  TLoggingProc p{"W", log};
+  HWND w = MakeWindow("W", p.Value());
+  HWND other = MakeWindow("W", p.Value());
+  SetMessageTime(1000);
+  EXPECT_EQ(SetTimer(w, 7, 100), 7u);
+  EXPECT_EQ(SetTimer(other, 1, 3), 1u) << "below the minimum: 10 ms";
+  const TMessageRecords none, tick{{w, WM_TIMER, 7, 0}}, fast{{other, WM_TIMER, 1, 0}};
+  struct Step {
+    DWORD Now;
+    TMessageRecords W, Other;
+  } steps[] = {
+      {1009, none, none},
+      {1010, none, fast},
+      {1099, none, fast},
+      {1100, tick, none},  // the fast timer was killed
+      {1350, tick, none},  // 1200 and 1300 missed: one message
+      {1399, none, none},
+      {1400, tick, none},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.Now);
+    SetMessageTime(s.Now);
+    EXPECT_EQ(Retrieve(w), s.W);
+    EXPECT_EQ(Retrieve(other), s.Other);
+    if (s.Now == 1099) {
+      EXPECT_TRUE(KillTimer(other, 1));
+    }
+  }
+  EXPECT_FALSE(KillTimer(other, 1)) << "already gone";
+
+  // Posted messages go first; setting the timer again restarts its period.
+  SetMessageTime(1500);
+  PostMessage(w, WM_USER, 0, 0);
+  EXPECT_EQ(Retrieve(w), (TMessageRecords{{w, WM_USER, 0, 0}, {w, WM_TIMER, 7, 0}}));
+  SetTimer(w, 7, 100);
+  SetMessageTime(1599);
+  EXPECT_EQ(Retrieve(w), TMessageRecords{});
+
+  // Bad arguments, and a destroyed window's timers.
+  EXPECT_EQ(SetTimer(w, 0, 100), 0u);
+  EXPECT_EQ(SetTimer(HWND(0xDEAD), 1, 100), 0u);
+  DestroyWindow(w);
+  SetMessageTime(5000);
+  EXPECT_EQ(Retrieve(), TMessageRecords{});
+}
+
+// WaitMessage returns at once while something waits, else asks the input source until it
+// brings something (a posted message, or a clock move that makes a timer due); without a
+// source, or once it has nothing more, nothing can arrive.
+TEST_F(QueueTest, WaitMessageAsksTheInputSourceUntilSomethingArrives) {
+  TLoggingProc p{"W", log};
+  HWND w = MakeWindow("W", p.Value());
+  SetMessageTime(0);
+  EXPECT_FALSE(WaitMessage()) << "no source";
+  int asked = 0;
+  const TInputSource previous = SetInputSource([&] {
+    ++asked;
+    if (asked == 3) SetMessageTime(50);  // the timer falls due
+    return asked < 5;
+  });
+  SetTimer(w, 1, 50);
+  EXPECT_TRUE(WaitMessage());
+  EXPECT_EQ(asked, 3);
+  PostMessage(w, WM_USER, 0, 0);
+  EXPECT_TRUE(WaitMessage());
+  EXPECT_EQ(asked, 3) << "something waits: the source is not asked";
+  Retrieve(w);
+  EXPECT_FALSE(WaitMessage()) << "the source ran out";
+  EXPECT_EQ(asked, 5);
+  SetInputSource(previous);
+}
+
 }  // namespace

@@ -298,6 +298,43 @@ TEST_F(ZKControlsTest, TheScrollingTextStepsOneCharacterPerTickAndWraps) {
   EXPECT_EQ(label->GetVisibleText(), "");
 }
 
+// On a shown form the label steps by itself on its window timer, one step however many
+// periods a busy thread missed; hidden or without text it stops, and freed it leaves no timer.
+TEST_F(ZKControlsTest, TheScrollingLabelStepsByItselfOnTheClock) {
+  Form->Show();
+  const int windows = GetWindowCount();
+  auto* label = new TZKScrollingLabel(Form);
+  const DWORD start = GetTickCount();
+  label->FSetScrollText("abc");
+  EXPECT_FALSE(label->GetScrolling()) << "not yet on a form";
+  label->SetParent(Form);
+  EXPECT_TRUE(label->GetScrolling());
+  struct Row {
+    DWORD After;
+    Integer Offset;
+  } rows[] = {{149, 0}, {150, 1}, {299, 1}, {300, 2}, {800, 3}, {899, 3}, {900, 4}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.After);
+    SetMessageTime(start + row.After);
+    Application->ProcessMessages();
+    EXPECT_EQ(label->GetScrollOffset(), row.Offset);
+  }
+  label->SetVisible(false);
+  EXPECT_FALSE(label->GetScrolling());
+  SetMessageTime(start + 2000);
+  Application->ProcessMessages();
+  EXPECT_EQ(label->GetScrollOffset(), 4);
+  label->SetVisible(true);
+  label->FSetScrollText("");
+  EXPECT_FALSE(label->GetScrolling()) << "nothing to scroll";
+  label->FSetScrollText("abc");
+  EXPECT_TRUE(label->GetScrolling());
+  label->Free();
+  EXPECT_EQ(GetWindowCount(), windows) << "the timer's window went with it";
+  SetMessageTime(start + 5000);
+  Application->ProcessMessages();  // and with the window its timer: nothing fires on freed memory
+}
+
 TEST_F(ZKControlsTest, AnAutosizedScrollingLabelTakesItsFontsHeightOnly) {
   auto* label = new TZKScrollingLabel(Form);
   label->SetParent(Form);

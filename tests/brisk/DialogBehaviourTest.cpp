@@ -299,7 +299,6 @@ TEST_F(DialogBehaviourTest, TheMenuItemAfterItsExpertIsGone) {
     return n;
   };
   int opened = 0;
-  Answer({});
   SetModalHandler([&](TCustomForm& f) {
     ++opened;
     f.SetModalResult(mrCancel);

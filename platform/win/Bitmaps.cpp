@@ -259,8 +259,37 @@ bool ReadFile(const char* path, std::vector<uint8_t>& data) {
 
 }  // namespace
 
+// The header read before the pixels are: a file that claims more pixels than its data can
+// hold, or than any screen shows, is refused rather than allocated.
+static bool PlausibleBitmapHeader(const uint8_t* b, size_t size) {
+  auto u16 = [b](size_t at) { return static_cast<uint32_t>(b[at] | (b[at + 1] << 8)); };
+  auto u32 = [&](size_t at) { return u16(at) | (u16(at + 2) << 16); };
+  const uint32_t header = u32(14);
+  int64_t width = 0, height = 0;
+  uint32_t bits = 0, compression = 0;
+  if (header == 12) {
+    width = u16(18);
+    height = static_cast<int16_t>(u16(20));
+    bits = u16(24);
+  } else if (header >= 40 && header <= size - 14) {
+    width = static_cast<int32_t>(u32(18));
+    height = static_cast<int32_t>(u32(22));
+    bits = u16(28);
+    compression = u32(30);
+  } else {
+    return false;
+  }
+  height = height < 0 ? -height : height;
+  if (width <= 0 || height == 0 || width > 32767 || height > 32767 || width * height > (int64_t{1} << 26)) return false;
+  if (compression != 0 && compression != 3) return true;  // run-length data is any size
+  const uint64_t row = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
+  const uint32_t offset = u32(10);
+  return offset <= size && row * static_cast<uint64_t>(height) <= size - offset;
+}
+
 HBITMAP LoadBitmapFromMemory(const void* data, size_t size) {
-  if (!data || size < 54 || size > 0x7FFFFFFF || std::memcmp(data, "BM", 2) != 0) {
+  if (!data || size < 54 || size > 0x7FFFFFFF || std::memcmp(data, "BM", 2) != 0 ||
+      !PlausibleBitmapHeader(static_cast<const uint8_t*>(data), size)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }

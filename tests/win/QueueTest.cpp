@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "DesktopFixture.h"
+#include "platform/win/WinMenu.h"
 
 namespace {
 
@@ -316,7 +317,7 @@ TEST_F(QueueTest, WaitMessageAsksTheInputSourceUntilSomethingArrives) {
   SetMessageTime(0);
   EXPECT_FALSE(WaitMessage()) << "no source";
   int asked = 0;
-  const TInputSource previous = SetInputSource([&] {
+  const TInputWaiter previous = SetInputWaiter([&] {
     ++asked;
     if (asked == 3) SetMessageTime(50);  // the timer falls due
     return asked < 5;
@@ -330,7 +331,7 @@ TEST_F(QueueTest, WaitMessageAsksTheInputSourceUntilSomethingArrives) {
   Retrieve(w);
   EXPECT_FALSE(WaitMessage()) << "the source ran out";
   EXPECT_EQ(asked, 5);
-  SetInputSource(previous);
+  SetInputWaiter(previous);
 }
 
 }  // namespace

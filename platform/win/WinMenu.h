@@ -94,8 +94,7 @@ constexpr LRESULT HTBOTTOMRIGHT = 17, HTBORDER = 18, HTCLOSE = 20;
 
 // Waiting for input. The stand-in's queue is filled only by whoever drives it, so a loop
 // that finds its queue empty (the menu loop, a caption button held down, a modal form) calls
-// WaitMessage. It returns at once while messages, paint or a due timer wait; otherwise it
-// asks the installed waiter, as often as it brings something: the waiter posts the next
+// WaitMessage, which asks the installed waiter for new input: the waiter posts the next
 // input (a test's or a script's next step, a person's keys and clicks, the clock moved on)
 // and returns true, or returns false when nobody is there. WaitMessage returns FALSE then,
 // and the loop ends as if cancelled. The waiter outlives a fresh desktop.

@@ -876,13 +876,12 @@ TInputWaiter SetInputWaiter(TInputWaiter waiter) {
   return waiter;
 }
 
+// Asks for new input even while other messages wait: a loop that takes only some kinds
+// (the close box takes mouse input) would otherwise spin on what it leaves queued.
 BOOL WaitMessage() {
-  for (;;) {
-    if (PeekMessage(nullptr, 0, 0, 0, PM_NOREMOVE)) return TRUE;
-    // A copy: the waiter may install another one while it runs.
-    TInputWaiter waiter = InputWaiterSlot();
-    if (!waiter || !waiter()) return FALSE;
-  }
+  // A copy: the waiter may install another one while it runs.
+  TInputWaiter waiter = InputWaiterSlot();
+  return waiter && waiter() ? TRUE : FALSE;
 }
 
 HCURSOR LoadCursorA(HINSTANCE, UINT id) { return id; }

@@ -1,26 +1,6 @@
 // The IDE as it stands at start-up, the manager installed, and real traffic through the loop.
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "FrameworkFixture.h"
-
-// Heap allocations made while counting is on, across every library of the process.
-static std::atomic<bool> gCounting{false};
-static std::atomic<long> gAllocations{0};
-
-// The replacement pair allocates with malloc and frees with free; the compiler cannot see that
-// the two belong together.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t n) {
-  if (gCounting) ++gAllocations;
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
+#include "support/AllocationCounter.h"
 
 namespace {
 
@@ -98,21 +78,21 @@ TEST_F(EndToEndTest, TheMessagePathAllocatesNothing) {
   }
   HWND h = EditorOf(Editors[0])->GetHandle();
   SendMessage(h, WM_USER + 1, 0, 0);  // warm up
-  gAllocations = 0;
-  gCounting = true;
+  ResetAllocationCount();
+  CountAllocations(true);
   for (int i = 0; i < 1000; ++i) {
     SendMessage(h, WM_USER + 1, static_cast<WPARAM>(i), i);
     SendMessage(h, CN_KEYUP, 'A', MakeKeyData(WM_KEYUP, 'A'));
   }
-  gCounting = false;
-  EXPECT_EQ(gAllocations.load(), 0);
+  CountAllocations(false);
+  EXPECT_EQ(CountedAllocations(), 0);
   // The counter does see allocations made inside the libraries.
   auto* probe = new TStringList();
-  gCounting = true;
+  CountAllocations(true);
   probe->Add(std::string(64, 'x'));
-  gCounting = false;
+  CountAllocations(false);
   probe->Free();
-  EXPECT_GT(gAllocations.load(), 0);
+  EXPECT_GT(CountedAllocations(), 0);
   for (TRecordingNotifier* n : notifiers) {
     ide->RemoveNotifier(n);
     n->Free();

@@ -1,28 +1,6 @@
-// What laying out the title bar costs in allocations: the operators new of this test program
-// count while a test asks them to.
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+// What laying out the title bar costs in allocations.
 #include "PanelFixture.h"
-
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<long> gAllocations{0};
-
-void* Allocate(std::size_t n) {
-  if (gCounting) ++gAllocations;
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t n) { return Allocate(n); }
-void* operator new[](std::size_t n) { return Allocate(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "support/AllocationCounter.h"
 
 namespace {
 
@@ -35,9 +13,9 @@ class TCountingPanel : public TEIPanel {
 
  protected:
   void Resize() override {
-    gCounting = Counting;
+    CountAllocations(Counting);
     TEIPanel::Resize();
-    gCounting = false;
+    CountAllocations(false);
     ++Layouts;
   }
 };
@@ -61,14 +39,14 @@ TEST_F(PanelAllocation, LayingOutTheTitleBarAfterASizeChangeAllocatesNothing) {
       b->SetVisible(true);
     }
     Pump();
-    gAllocations = 0;
+    ResetAllocationCount();
     panel->Counting = true;
     const long before = panel->Layouts;
     // Each size differs from the one before it, so each is a change.
     for (int i = 0; i < 100; ++i) panel->SetBounds(10, 10, 201 + i % 7, 100 + i % 5);
     panel->Counting = false;
     EXPECT_EQ(panel->Layouts - before, 100) << "each size change laid the title bar out";
-    EXPECT_EQ(gAllocations.load(), 0);
+    EXPECT_EQ(CountedAllocations(), 0);
     Pump();
     panel->Free();
   }

@@ -1,28 +1,6 @@
-// What the drag outline costs in allocations: the operators new of this test program count
-// while a test asks them to.
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+// What the drag outline costs in allocations.
 #include "ScreenFixture.h"
-
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<long> gAllocations{0};
-
-void* Allocate(std::size_t n) {
-  if (gCounting) ++gAllocations;
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t n) { return Allocate(n); }
-void* operator new[](std::size_t n) { return Allocate(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "support/AllocationCounter.h"
 
 namespace {
 
@@ -47,14 +25,14 @@ TEST_F(AllocationTest, AStepOfADragOutlineAllocatesNothing) {
   HGDIOBJ old = SelectObject(dc, GetStockObject(WHITE_BRUSH));
   Frame(dc, 10, 10);  // the first frame shown: the context's region is worked out here
   const std::vector<uint32_t> shown = Snapshot();
-  gAllocations = 0;
-  gCounting = true;
+  ResetAllocationCount();
+  CountAllocations(true);
   for (int i = 0; i < 20; ++i) {
     Frame(dc, 10 + i, 10 + i);
     Frame(dc, 11 + i, 11 + i);
   }
-  gCounting = false;
-  EXPECT_EQ(gAllocations.load(), 0);
+  CountAllocations(false);
+  EXPECT_EQ(CountedAllocations(), 0);
   Frame(dc, 30, 30);  // the last frame erased, the first drawn again: the screen as it was
   Frame(dc, 10, 10);
   EXPECT_EQ(Changed(shown), 0);

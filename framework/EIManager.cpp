@@ -1,6 +1,8 @@
 // Editor-window manager, IDE-wide manager and the notifier list.
 #include "EIManager.h"
 
+#include "panel/EIPanel.h"
+
 IMPLEMENT_CLASS(TEIMessageNotifier, TObject)
 IMPLEMENT_CLASS(TEIMessageNotifierList, TObject)
 IMPLEMENT_CLASS(TEIManager, TComponent)
@@ -312,6 +314,102 @@ void TIDEManager::DoBeforeEditorControlMessageProcess(TObject* Sender, TMessage 
 void TIDEManager::DoAfterEditorControlMessageProcess(TObject* Sender, TMessage OriginalMessage,
                                                      TMessage& ModifiedMessage) {
   FNotifiers->BroadcastAfterEditorMessageProcess(static_cast<TEIManager*>(Sender), OriginalMessage, ModifiedMessage);
+}
+
+// ---- component integration ------------------------------------------------------------------
+
+bool TEIManager::CheckIntegrated(TComponent* Component) const { return FAttached->IndexOf(Component) >= 0; }
+
+void TEIManager::AttachComponent(TComponent* Component) {
+  if (!Component) throw EEIException("Invalid integration request!");
+  if (CheckIntegrated(Component)) throw EEIException("Duplicate integration request!");
+  FAttached->Add(Component);
+  // An attached component that is freed leaves the list instead of dangling in it.
+  Component->FreeNotification(this);
+}
+
+void TEIManager::UnAttachComponent(TComponent* Component) { FAttached->Remove(Component); }
+
+TEIPanel* TEIManager::RequestIntegration(TComponent* Component) {
+  if (!Component) throw EEIException("Invalid integration request!");
+  if (CheckIntegrated(Component)) throw EEIException("Duplicate integration request!");
+  auto* Panel = new TEIPanel(nullptr);
+  FEditorForm->InsertControl(Panel);
+  Panel->SetParent(FEditorForm);
+  Panel->SetVisible(false);
+  Panel->SetAlign(alLeft);
+  AttachComponent(Component);
+  return Panel;
+}
+
+TEIPanel* TEIManager::Dock(TForm* Form) {
+  TEIPanel* Panel = RequestIntegration(Form);
+  Panel->SetTitleBarCaption(Form->GetCaption());
+  Panel->SetAlign(alTop);
+  Panel->SetHeight(Form->GetClientHeight() + Panel->TitleBarHeight());
+  Form->SetBorderStyle(bsNone);
+  Form->SetParent(Panel);
+  Form->SetAlign(alClient);
+  return Panel;
+}
+
+// The panel's corner is taken in this manager's editor form, whichever form holds it.
+void TEIManager::Float(TForm* Form) {
+  auto* Panel = Form ? As<TEIPanel>(Form->GetParent()) : nullptr;
+  if (!Panel) throw EEIException("Invalid float request!");
+  UnAttachComponent(Form);
+  const TPoint corner = FEditorForm->ClientToScreen({Panel->GetLeft(), Panel->GetTop()});
+  const Integer width = Form->GetWidth(), height = Form->GetHeight();
+  Form->Hide();
+  Panel->Hide();
+  Form->SetParent(nullptr);
+  Form->SetAlign(alNone);
+  Form->SetBorderStyle(bsSizeToolWin);
+  Form->SetLeft(corner.X);
+  Form->SetTop(corner.Y);
+  Form->SetClientWidth(width);
+  Form->SetClientHeight(height);
+  Form->Show();
+  Panel->Free();
+}
+
+void TIDEManager::CheckNotAttachedElsewhere(TEIManager* Manager, TComponent* Component) const {
+  for (Integer i = 0; i < FManagers->GetCount(); ++i) {
+    TEIManager* other = FManagers->Get(i);
+    if (other != Manager && other->CheckIntegrated(Component))
+      throw EEIException("Component already attached to another editor");
+  }
+}
+
+TEIPanel* TIDEManager::RequestIntegration(TEIManager* Manager, TComponent* Component) {
+  CheckNotAttachedElsewhere(Manager, Component);
+  return Manager->RequestIntegration(Component);
+}
+
+void TIDEManager::AttachComponent(TEIManager* Manager, TComponent* Component) {
+  CheckNotAttachedElsewhere(Manager, Component);
+  Manager->AttachComponent(Component);
+}
+
+void TIDEManager::UnattachComponent(TComponent* Component) {
+  for (Integer i = 0; i < FManagers->GetCount(); ++i)
+    if (FManagers->Get(i)->CheckIntegrated(Component)) FManagers->Get(i)->UnAttachComponent(Component);
+}
+
+// The panel's visibility is the caller's; the status bar goes back to the bottom edge,
+// below the panel that may now be docked there.
+Integer TIDEManager::MovePanel(TForm* EditorForm, TWinControl* Control, TAlign Align) {
+  TEIManager* M = GetManagerByEditor(EditorForm);
+  auto* Panel = Control ? As<TEIPanel>(Control->GetParent()) : nullptr;
+  if (!M || !Panel) return -1;
+  UnattachComponent(Control);
+  if (TWinControl* old = Panel->GetParent()) old->RemoveControl(Panel);
+  AttachComponent(M, Control);
+  EditorForm->InsertControl(Panel);
+  Panel->SetParent(EditorForm);
+  Panel->SetAlign(Align);
+  if (TWinControl* bar = M->GetStatusBar()) bar->SetTop(EditorForm->GetClientHeight());
+  return FManagers->IndexOf(M);
 }
 
 // ---- global routines --------------------------------------------------------------------

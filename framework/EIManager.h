@@ -9,6 +9,7 @@
 
 class TEIManager;
 class TIDEManager;
+class TEIPanel;
 
 DECLARE_EXCEPTION(EEIException, Exception)
 
@@ -90,6 +91,19 @@ class TEIManager : public TComponent {
   Integer GetAttachedCount() const { return FAttached->GetCount(); }
   TComponent* GetAttached(Integer Index) const { return FAttached->Get(Index); }
 
+  // Components integrated into this editor window. These check this window only; the
+  // IDE-wide manager's operations check the other windows first.
+  bool CheckIntegrated(TComponent* Component) const;
+  // Attaches the component and makes an invisible, left-aligned panel on the editor form
+  // for it; putting the component in and showing the panel are the caller's business.
+  TEIPanel* RequestIntegration(TComponent* Component);
+  void AttachComponent(TComponent* Component);
+  void UnAttachComponent(TComponent* Component);  // silent when not attached
+  // A form into a new top panel as high as the form's client area plus the title bar,
+  // still invisible; Float turns it back into a sizeable tool window where the panel was.
+  TEIPanel* Dock(TForm* Form);
+  void Float(TForm* Form);
+
   // Editor-level extensions of this window.
   void AddExtension(TEIExtension* Extension);
   void RemoveExtension(TEIExtension* Extension);
@@ -128,6 +142,14 @@ class TIDEManager : public TComponent {
   TEIManager* GetEIManager(Integer Index) const { return FManagers->Get(Index); }
   void AddEIManager(TEIManager* Manager) { FManagers->Add(Manager); }
   TEIManager* GetManagerByEditor(TForm* Form) const;
+
+  // Integration with the rule that a component lives in one editor window at a time.
+  TEIPanel* RequestIntegration(TEIManager* Manager, TComponent* Component);
+  void AttachComponent(TEIManager* Manager, TComponent* Component);
+  void UnattachComponent(TComponent* Component);
+  // Moves the panel holding Control into EditorForm with the alignment; gives the window's
+  // index, or -1 (and changes nothing) for a form without manager or a control in no panel.
+  Integer MovePanel(TForm* EditorForm, TWinControl* Control, TAlign Align);
   void DetectExistingEditorWindows();
   void DetectNewEditorWindow(TForm* Form);
 
@@ -163,6 +185,7 @@ class TIDEManager : public TComponent {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
+  void CheckNotAttachedElsewhere(TEIManager* Manager, TComponent* Component) const;
   TListOf<TEIManager>* FManagers;
   TEIMessageNotifierList* FNotifiers;
   TStringList* FExpertNames;

@@ -52,8 +52,6 @@ static const TPropInfo EIPanelProps[] = {
 
 IMPLEMENT_COMPONENT_CLASS_PROPS(TSplitterPanel, TCustomPanel, SplitterPanelProps)
 IMPLEMENT_COMPONENT_CLASS_PROPS(TEIPanel, TCustomPanel, EIPanelProps)
-IMPLEMENT_CLASS(TDragControl, TObject)
-IMPLEMENT_CLASS(TSplitterControl, TObject)
 
 static const TClassRegistration PanelClasses{TEIPanel::StaticClass(), TTitleBar::StaticClass(),
                                              TTitleBarButton::StaticClass(), TSplitterPanel::StaticClass()};
@@ -234,8 +232,6 @@ void TEIPanel::Resize() {
   inherited::Resize();
   SetupTitleBar();
 }
-
-void TEIPanel::SetMinimized(bool) {}
 
 void TEIPanel::UpdateMinMaxButton() {
   if (!FBtnMinMax) return;
@@ -646,12 +642,215 @@ Integer TEIPanel::TitleBarVisibleWidth() const {
   return w;
 }
 
-// ---- the hooks of dragging, docking and sizing -----------------------------------------------
+// ---- minimize and maximize -----------------------------------------------------------------
 
-void TEIPanel::DoTitleBarDragStart(TObject*, Integer, Integer) {}
-void TEIPanel::DoTitleBarDragEnd(TObject*, Integer, Integer) {}
-void TEIPanel::DoTitleBarDragMove(TObject*, Integer, Integer) {}
-void TEIPanel::DoTitleBarDblClick(TObject*) {}
-void TEIPanel::DoSplitterMouseDown(TObject*, TMouseButton, TShiftState, Integer, Integer) {}
-void TEIPanel::DoSplitterMouseUp(TObject*, TMouseButton, TShiftState, Integer, Integer) {}
-void TEIPanel::DoSplitterMouseMove(TObject*, TShiftState, Integer, Integer) {}
+Integer TEIPanel::BevelSize() const {
+  Integer bevel = 0;
+  if (GetBevelInner() != bvNone) bevel += 2 * GetBevelWidth();
+  if (GetBevelOuter() != bvNone) bevel += 2 * GetBevelWidth();
+  return bevel;
+}
+
+// The glyph shows what a click would do: maximize while minimized.
+void TEIPanel::SetMinimized(bool Value) {
+  if (Value == FMinimized) return;
+  if (IsTitleBarVertical() != IsVertical()) return;
+  FMinimized = Value;
+  if (FBtnMinMax) {
+    TBitmap* glyph = new TBitmap();
+    glyph->LoadFromResourceName(PanelModule(), FMinimized ? TitleBarMaximizeGlyph : TitleBarGlyphNames[tbbeMinMax]);
+    FBtnMinMax->SetGlyph(glyph);
+    glyph->Free();
+  }
+  const TAlign align = GetAlign();
+  if (FMinimized) {
+    FRestoreSplitterVisible = GetSplitterVisible() ? 1 : 0;
+    if (IsHorizontalAlign(align) || IsVerticalAlign(align)) {
+      FRestoreSize = IsVerticalAlign(align) ? GetWidth() : GetHeight();
+      SetSplitterVisible(false);
+      if (IsVerticalAlign(align))
+        SetWidth(FTitleBar->GetWidth() + BevelSize());
+      else
+        SetHeight(FTitleBar->GetHeight() + BevelSize());
+      // Hidden and shown again, the title bar is laid out and painted anew at its new size.
+      FTitleBar->BringToFront();
+      if (FTitleBar->GetVisible()) {
+        FTitleBar->SetVisible(false);
+        FTitleBar->SetVisible(true);
+      }
+    }
+    Refresh();
+    return;
+  }
+  // Without a saved size (minimized while undocked) the size and the splitter stay as they are.
+  if (FRestoreSize == -1) return;
+  const Integer R = FRestoreSize, L = GetLeft(), T = GetTop(), W = GetWidth(), H = GetHeight();
+  switch (align) {
+    case alTop: SetBounds(L, T, W, R); break;
+    case alBottom: SetBounds(L, T + H - R, W, R); break;
+    case alLeft: SetBounds(L, T, R, H); break;
+    case alRight: SetBounds(L + W - R, T, R, H); break;
+    default: break;
+  }
+  if (FRestoreSplitterVisible == 1) SetSplitterVisible(true);
+  Refresh();
+}
+
+// ---- dragging by the title bar -------------------------------------------------------------
+
+void TEIPanel::DoTitleBarDragStart(TObject* Sender, Integer X, Integer Y) {
+  auto* bar = As<TTitleBar>(Sender);
+  if (!bar) return;
+  FDragControl->BeginDragging(this, bar, CToC(this, bar, {X, Y}));
+}
+
+void TEIPanel::DoTitleBarDragMove(TObject* Sender, Integer X, Integer Y) {
+  auto* bar = As<TTitleBar>(Sender);
+  if (!bar) return;
+  FDragControl->ChangeDragging(CToC(this, bar, {X, Y}));
+}
+
+TAlign TEIPanel::DropArea(TCustomForm* Form) const {
+  const TPoint tl = Form->ClientToScreen({0, 0});
+  const TPoint br = Form->ClientToScreen({Form->GetClientWidth(), Form->GetClientHeight()});
+  return GetDropArea({tl.X, tl.Y, br.X, br.Y}, FDragControl->GetDragRect(), FDragControl->GetCurrentPoint(), GetTop(),
+                     GetHeight());
+}
+
+// The drop is judged from the outline and the last mouse point, not from X and Y.
+void TEIPanel::DoTitleBarDragEnd(TObject* Sender, Integer, Integer) {
+  if (!As<TTitleBar>(Sender)) return;
+  FDragControl->EndDragging();
+  TCustomForm* parent = GetParentForm(this);
+  if (!parent) return;
+  const TPoint C = FDragControl->GetCurrentPoint();
+  const TPoint target{FDragControl->GetDragRect().Left, FDragControl->GetDragRect().Top};
+  if (C.X >= parent->GetLeft() && C.X <= parent->GetLeft() + parent->GetWidth() && C.Y >= parent->GetTop() &&
+      C.Y <= parent->GetTop() + parent->GetHeight()) {
+    const TAlign area = DropArea(parent);
+    if (area == alNone || area == GetAlign()) return;
+    bool cancel = false;
+    if (OnDragTo) OnDragTo(this, area, cancel);
+    if (!cancel) SetAlign(area);
+    return;
+  }
+  // A form hosted in a panel is passed over, so the search climbs to the window holding it.
+  TPoint cursor;
+  GetCursorPos(&cursor);
+  HWND window = WindowFromPoint(cursor);
+  TForm* dest = nullptr;
+  while (!dest && window) {
+    for (Integer i = 0; i < Screen->GetFormCount(); ++i) {
+      TForm* form = Screen->GetForm(i);
+      if (form->HandleAllocated() && form->GetHandle() == window && !As<TEIPanel>(form->GetParent())) {
+        dest = form;
+        break;
+      }
+    }
+    window = ::GetParent(window);
+  }
+  if (dest && OnDragToForm) {
+    TAlign area = DropArea(dest);
+    if (area == alNone) area = GetAlign();
+    OnDragToForm(this, dest, area, target);
+  } else if (OnDragOffForm) {
+    OnDragOffForm(this, target);
+  }
+}
+
+// Only with the title bar parallel to the docked edge; an undocked panel ignores it.
+void TEIPanel::DoTitleBarDblClick(TObject*) {
+  const TAlign align = GetAlign();
+  const bool parallel = ((align == alLeft || align == alRight) && (FTitleBarAlign == talLeft || FTitleBarAlign == talRight)) ||
+                        ((align == alTop || align == alBottom) && (FTitleBarAlign == talTop || FTitleBarAlign == talBottom));
+  if (!parallel) return;
+  FButtonUpdateLocked = false;
+  FDragControl->EndDragging();
+  bool cancel = false;
+  if (OnTitleBarDblClick) OnTitleBarDblClick(this, cancel);
+  if (!cancel) SetMinimized(!FMinimized);
+}
+
+// ---- sizing by the splitter ----------------------------------------------------------------
+
+// Bounds are offsets from the strip: a top or left panel keeps its title bar, bevels and strip
+// and leaves the form 80 (top, bottom) or 50 (left, right) pixels.
+void TEIPanel::DoSplitterMouseDown(TObject*, TMouseButton Button, TShiftState Shift, Integer, Integer) {
+  TCustomForm* parent = GetParentForm(this);
+  if (!parent) return;
+  if (Button != mbLeft || Shift != TShiftState{ssLeft}) return;
+  const Integer bevel = BevelSize();
+  const TAlign align = GetAlign();
+  const bool horizontal = align != alLeft && align != alRight;
+  const Integer bar = GetTitleBarVisible() ? 16 : 0;
+  const Integer H = GetHeight(), W = GetWidth(), CH = parent->GetClientHeight(), CW = parent->GetClientWidth();
+  Integer lo = 0, hi = 0;
+  switch (align) {
+    case alTop:
+      lo = bar + bevel + FSplitter->GetHeight() + 2 - H;
+      hi = CH - GetTop() - H - 80;
+      break;
+    case alBottom:
+      lo = H + 80 - CH;
+      hi = H - bar - bevel - 2;
+      break;
+    case alLeft:
+      lo = bar + bevel + FSplitter->GetWidth() + 2 - W;
+      hi = CW - GetLeft() - W - 50;
+      break;
+    case alRight:
+      lo = W + 50 - CW;
+      hi = W - bar - bevel - 2;
+      break;
+    default: break;
+  }
+  if (lo > 0) lo = 0;
+  if (hi < 0) hi = 0;
+  FSplitterControl->BeginSizing(horizontal, lo, hi, parent, !FLiveSplit);
+}
+
+Integer TEIPanel::CalcSplitNewSize(bool EndSizing) {
+  const TAlign align = GetAlign();
+  Integer strip = 0;
+  if (IsVerticalAlign(align)) strip = FSplitter->GetWidth();
+  if (IsHorizontalAlign(align)) strip = FSplitter->GetHeight();
+  const Integer minSize = (GetTitleBarVisible() ? 16 : 0) + BevelSize() + strip;
+  const Integer pos = EndSizing ? FSplitterControl->EndSizing() : FSplitterControl->GetCurrentSize();
+  Integer size = 0;
+  switch (align) {
+    case alTop: size = pos + strip; break;
+    case alBottom: size = GetHeight() - pos + strip; break;
+    case alLeft: size = pos + strip; break;
+    case alRight: size = GetWidth() - pos + strip; break;
+    default: break;
+  }
+  return std::max(size, minSize);
+}
+
+// In live mode the size follows every move, bounded below only; the form's alignment keeps a
+// bottom or right panel against its edge.
+void TEIPanel::DoSplitterMouseMove(TObject*, TShiftState, Integer X, Integer Y) {
+  if (!FSplitterControl->GetSizing()) return;
+  FSplitterControl->ChangeSizing(X, Y);
+  if (!FLiveSplit) return;
+  const Integer size = CalcSplitNewSize(false);
+  if (IsHorizontalAlign(GetAlign())) SetHeight(size);
+  if (IsVerticalAlign(GetAlign())) SetWidth(size);
+}
+
+// The outer edge stays where it is.
+void TEIPanel::DoSplitterMouseUp(TObject*, TMouseButton, TShiftState, Integer, Integer) {
+  if (!FSplitterControl->GetSizing()) return;
+  const Integer size = CalcSplitNewSize(true);
+  const Integer L = GetLeft(), T = GetTop(), W = GetWidth(), H = GetHeight();
+  switch (GetAlign()) {
+    case alTop: SetBounds(L, T, W, size); break;
+    case alBottom: SetBounds(L, T + H - size, W, size); break;
+    case alLeft: SetBounds(L, T, size, H); break;
+    case alRight: SetBounds(L + W - size, T, size, H); break;
+    default: break;
+  }
+  if (FSplitter->GetVisible()) FSplitter->BringToFront();
+  if (FTitleBar && FTitleBar->GetVisible()) FTitleBar->BringToFront();
+  Refresh();
+}

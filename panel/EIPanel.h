@@ -2,6 +2,8 @@
 // buttons, a splitter strip on its inner edge, and the control it hosts in the rest.
 #pragma once
 
+#include "DragControl.h"
+#include "SplitterControl.h"
 #include "platform/vcl/Forms.h"
 #include "TitleBar.h"
 #include "TitleBarBtn.h"
@@ -28,33 +30,6 @@ class TSplitterPanel : public TCustomPanel {
   explicit TSplitterPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
 };
 
-// The outline a drag of the panel by its title bar draws on the desktop. Dragging is not
-// built yet: the panel owns one that stays idle.
-class TDragControl : public TObject {
-  DECLARE_CLASS(TDragControl, TObject)
- public:
-  bool GetDragging() const { return FDragging; }
-
- private:
-  bool FDragging = false;
-};
-
-// One sizing of the panel by its splitter strip (Control) on the panel. Sizing is not built
-// yet: the panel owns one that stays idle.
-class TSplitterControl : public TObject {
-  DECLARE_CLASS(TSplitterControl, TObject)
- public:
-  TSplitterControl(TControl* AControl, TControl* APanel) : FControl(AControl), FPanel(APanel) {}
-  TControl* GetControl() const { return FControl; }
-  TControl* GetPanel() const { return FPanel; }
-  bool GetSizing() const { return FForm != nullptr; }
-
- private:
-  TCustomForm* FForm = nullptr;
-  TControl* FControl;
-  TControl* FPanel;
-};
-
 class TEIPanel : public TCustomPanel {
   DECLARE_CLASS(TEIPanel, TCustomPanel)
  public:
@@ -78,7 +53,8 @@ class TEIPanel : public TCustomPanel {
   bool GetLiveSplit() const { return FLiveSplit; }
   void SetLiveSplit(bool Value) { FLiveSplit = Value; }
   bool GetMinimized() const { return FMinimized; }
-  // Minimizing to the title bar is not built yet: a request leaves the panel as it is.
+  // Shrinks the panel across its docked edge to the title bar and the bevels, the splitter
+  // hidden, and gives size and splitter back; only with the title bar parallel to that edge.
   void SetMinimized(bool Value);
   // Enables the min/max button only where minimizing can work (title bar parallel to the
   // docked edge) and mirrors that into TitleBarButtonEnabled.
@@ -119,6 +95,8 @@ class TEIPanel : public TCustomPanel {
   TCanvas* GetTitleBarCanvas() const;
   void TitleBarRefresh();
   TTitleBar* GetTitleBar() const { return FTitleBar; }
+  TDragControl* GetDragControl() const { return FDragControl; }
+  TSplitterControl* GetSplitterControl() const { return FSplitterControl; }
 
   // ---- the splitter strip ----
   TTitleBarAlign GetSplitterAlign() const;
@@ -182,8 +160,7 @@ class TEIPanel : public TCustomPanel {
   void UpdateButtons(Integer& Pos);
 
   // Bound to the title bar's, the strip's and the buttons' events when the panel is made, so
-  // a descendant's overrides take effect. Dragging, docking and sizing are not built yet:
-  // the drag, double-click and splitter handlers do nothing.
+  // a descendant's overrides take effect.
   virtual void DoTitleBarDragStart(TObject* Sender, Integer X, Integer Y);
   virtual void DoTitleBarDragEnd(TObject* Sender, Integer X, Integer Y);
   virtual void DoTitleBarDragMove(TObject* Sender, Integer X, Integer Y);
@@ -191,6 +168,8 @@ class TEIPanel : public TCustomPanel {
   virtual void DoSplitterMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
   virtual void DoSplitterMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
   virtual void DoSplitterMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y);
+  // The size the splitter's line gives, at least the title bar, bevels and strip together.
+  Integer CalcSplitNewSize(bool EndSizing);
   // A standard button: OnButtonClick may cancel; else close, dock to a side, or minimize.
   virtual void DoButtonClick(TObject* Sender);
   // A user button: OnUserButtonClick with its item's ButtonID.
@@ -198,6 +177,8 @@ class TEIPanel : public TCustomPanel {
 
  private:
   TTitleBarButton* NewButtonControl();
+  Integer BevelSize() const;
+  TAlign DropArea(TCustomForm* Form) const;
   bool FDestroying = false;
   TTitleBar* FTitleBar = nullptr;
   Integer FButtonLayoutEnd = 0;

@@ -198,6 +198,21 @@ void TControl::SetParent(TWinControl* AParent) {
   if (AParent) AParent->InsertControl(this);
 }
 
+void TControl::BringToFront() {
+  if (FParent) {
+    auto last = [this](auto& list) {
+      auto it = std::find(list.begin(), list.end(), this);
+      if (it != list.end()) std::rotate(it, it + 1, list.end());
+    };
+    if (As<TWinControl>(this))
+      last(FParent->FWinControls);
+    else
+      last(FParent->FControls);
+  }
+  if (auto* wc = As<TWinControl>(this); wc && wc->HandleAllocated()) BringWindowToTop(wc->GetHandle());
+  Invalidate();
+}
+
 void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   Invalidate();

@@ -74,6 +74,8 @@ class TControl : public TComponent {
   virtual void SetVisible(bool v);
   void Show() { SetVisible(true); }
   void Hide() { SetVisible(false); }
+  // Last among its parent's children of its kind, and a window on top of its siblings.
+  void BringToFront();
   bool GetEnabled() const { return FEnabled; }
   virtual void SetEnabled(bool v);
   const String& GetCaption() const { return FText; }

@@ -75,6 +75,16 @@ void TCustomForm::Destroy() {
   if (OnDestroy) OnDestroy(this);
   if (Screen) Screen->RemoveForm(this);
   inherited::Destroy();
+  // After the children: one still sizing on the canvas gives its context back as it goes.
+  FreeAndNil(FCanvas);
+}
+
+TCanvas* TCustomForm::GetCanvas() {
+  if (!FCanvas) {
+    FCanvas = new TControlCanvas();
+    FCanvas->SetControl(this);
+  }
+  return FCanvas;
 }
 
 TCustomForm::~TCustomForm() {

@@ -48,6 +48,8 @@ class TCustomForm : public TWinControl {
   TFormBorderStyle GetBorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TFormBorderStyle v);
   bool GetModal() const { return FModal; }
+  // A canvas on the form's client area, made when first asked for.
+  TCanvas* GetCanvas();
 
   // The client area's size; while the form is read from its stream the values wait for
   // Loaded, when the form's border is known.
@@ -113,6 +115,7 @@ class TCustomForm : public TWinControl {
   Integer FTextHeight = 13;
   Integer FLoadedClientWidth = -1, FLoadedClientHeight = -1;
   bool FLoadedVisible = false;
+  TControlCanvas* FCanvas = nullptr;
 
  private:
   void ReadTextHeight(TReader* Reader);

@@ -120,6 +120,7 @@ void TCustomForm::SetClientWidth(Integer v) {
     FLoadedClientWidth = v;
     return;
   }
+  // The border is known only with the window, which the client area asks for.
   HandleNeeded();
   SetWidth(GetWidth() - GetClientWidth() + v);
 }
@@ -129,6 +130,7 @@ void TCustomForm::SetClientHeight(Integer v) {
     FLoadedClientHeight = v;
     return;
   }
+  // The border is known only with the window, which the client area asks for.
   HandleNeeded();
   SetHeight(GetHeight() - GetClientHeight() + v);
 }

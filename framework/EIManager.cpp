@@ -367,6 +367,8 @@ void TEIManager::Float(TForm* Form) {
   Form->SetBorderStyle(bsSizeToolWin);
   Form->SetLeft(corner.X);
   Form->SetTop(corner.Y);
+  // The client area counts the new border only once the window has it.
+  Form->HandleNeeded();
   Form->SetClientWidth(width);
   Form->SetClientHeight(height);
   Form->Show();

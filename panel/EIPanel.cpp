@@ -838,9 +838,11 @@ void TEIPanel::DoSplitterMouseMove(TObject*, TShiftState, Integer X, Integer Y) 
   if (IsVerticalAlign(GetAlign())) SetWidth(size);
 }
 
-// The outer edge stays where it is.
-void TEIPanel::DoSplitterMouseUp(TObject*, TMouseButton, TShiftState, Integer, Integer) {
+// The outer edge stays where it is. In live mode the strip has moved with the panel since the last move, so the release is
+// measured from where the strip is now, not with the last move's offset applied again.
+void TEIPanel::DoSplitterMouseUp(TObject*, TMouseButton, TShiftState, Integer X, Integer Y) {
   if (!FSplitterControl->GetSizing()) return;
+  if (FLiveSplit) FSplitterControl->ChangeSizing(X, Y);
   const Integer size = CalcSplitNewSize(true);
   const Integer L = GetLeft(), T = GetTop(), W = GetWidth(), H = GetHeight();
   switch (GetAlign()) {

@@ -192,6 +192,11 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
   };
   Params.Style = kBorders[FBorderStyle].Style | WS_CLIPCHILDREN | (FVisible ? WS_VISIBLE : 0);
   Params.ExStyle = kBorders[FBorderStyle].ExStyle;
+  // A form placed in another control (docked) is a child window of it, not a popup.
+  if (FParent) {
+    Params.Style = (Params.Style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS;
+    return;
+  }
   Params.WndParent = Application ? Application->GetHandle() : 0;
 }
 

@@ -17,9 +17,9 @@ class IntegrationTest : public TFrameworkFixture {
     Tool = new TForm(Application);
     Tool->SetCaption("Tool");
     Tool->SetBounds(400, 300, 300, 200);
+    Tool->Show();
     Tool->SetClientWidth(200);
     Tool->SetClientHeight(120);
-    Tool->Show();
     Application->ProcessMessages();
   }
   static std::vector<TEIPanel*> PanelsOn(TWinControl* form) {

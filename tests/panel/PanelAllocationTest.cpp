@@ -20,6 +20,27 @@ class TCountingPanel : public TEIPanel {
   }
 };
 
+// A panel that counts what its drag moves and splitter moves allocate.
+class TCountingMovePanel : public TEIPanel {
+ public:
+  explicit TCountingMovePanel(TComponent* AOwner) : TEIPanel(AOwner) {}
+  long Moves = 0;
+
+ protected:
+  void DoTitleBarDragMove(TObject* Sender, Integer X, Integer Y) override {
+    CountAllocations(true);
+    TEIPanel::DoTitleBarDragMove(Sender, X, Y);
+    CountAllocations(false);
+    ++Moves;
+  }
+  void DoSplitterMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y) override {
+    CountAllocations(true);
+    TEIPanel::DoSplitterMouseMove(Sender, Shift, X, Y);
+    CountAllocations(false);
+    ++Moves;
+  }
+};
+
 using PanelAllocation = TPanelFixture;
 
 TEST_F(PanelAllocation, LayingOutTheTitleBarAfterASizeChangeAllocatesNothing) {
@@ -50,6 +71,38 @@ TEST_F(PanelAllocation, LayingOutTheTitleBarAfterASizeChangeAllocatesNothing) {
     Pump();
     panel->Free();
   }
+}
+
+// Each move of a drag erases the outline and draws it anew, two XOR drawings on the context
+// taken when the drag began, and allocates nothing; the same for the splitter's line.
+TEST_F(PanelAllocation, AMoveDuringADragDrawsTwoOutlinesAndAllocatesNothing) {
+  auto* panel = new TCountingMovePanel(Form);
+  panel->SetParent(Form);
+  panel->SetAlign(alLeft);
+  panel->SetWidth(60);
+  Pump();
+  struct Case {
+    const char* What;
+    TPoint Press;
+    const char* Op;
+  } cases[] = {{"title bar", {8, 150}, "DrawFocusRect"}, {"splitter", {57, 150}, "LineTo"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    Mouse(WM_LBUTTONDOWN, c.Press.X, c.Press.Y, 1);
+    Mouse(WM_MOUSEMOVE, c.Press.X + 10, c.Press.Y + 10, 1);  // past the drag threshold
+    const long moves = panel->Moves;
+    ResetAllocationCount();
+    for (int i = 0; i < 20; ++i) Mouse(WM_MOUSEMOVE, c.Press.X + 20 + i, c.Press.Y + 20 + i, 1);
+    EXPECT_EQ(panel->Moves - moves, 20);
+    EXPECT_EQ(CountedAllocations(), 0);
+    StartDrawRecording();
+    Mouse(WM_MOUSEMOVE, c.Press.X + 50, c.Press.Y + 50, 1);
+    const std::vector<TDrawRecord> drawn = StopDrawRecording();
+    ASSERT_EQ(drawn.size(), 2u);
+    for (const TDrawRecord& r : drawn) EXPECT_EQ(r.Op, c.Op);
+    Mouse(WM_LBUTTONUP, c.Press.X + 50, c.Press.Y + 50);
+  }
+  panel->Free();
 }
 
 }  // namespace

@@ -483,16 +483,18 @@ TEditWindow* CreateEditWindow(TComponent* owner, const TEditWindowLayout& layout
   auto* form = new TEditWindow(owner);
   form->SetCaption(layout.Caption);
   form->SetBounds(40, 130, 640, 480);
-  // Laid out in the client area of the sizeable frame (8 by 27 pixels of frame and caption).
+  // Laid out in the client area of the sizeable frame (8 by 27 pixels of frame and caption),
+  // aligned as the IDE's are, so a panel docked to a side takes its room from the editor.
   const Integer width = 640 - 8, height = 480 - 27;
-  auto place = [&](TWinControl* c, Integer top, Integer h) {
+  auto place = [&](TWinControl* c, Integer top, Integer h, TAlign align) {
     c->SetBounds(0, top, width, h);
     c->SetParent(form);
+    c->SetAlign(align);
   };
-  if (layout.TabControl) place(new TXTabControl(form), 0, 24);
-  for (int i = 0; i < layout.EditControls; ++i) place(new TEditControl(form), 24, height - 24 - 56 - 20);
-  if (layout.MessageView) place(new TMessageViewForm(form), height - 56 - 20, 56);
-  if (layout.StatusBar) place(new TStatusbar(form), height - 20, 20);
+  if (layout.TabControl) place(new TXTabControl(form), 0, 24, alTop);
+  for (int i = 0; i < layout.EditControls; ++i) place(new TEditControl(form), 24, height - 24 - 56 - 20, alClient);
+  if (layout.MessageView) place(new TMessageViewForm(form), height - 56 - 20, 56, alBottom);
+  if (layout.StatusBar) place(new TStatusbar(form), height - 20, 20, alBottom);
   if (!layout.LocalMenuName.empty()) (new TPopupMenu(form))->SetName(layout.LocalMenuName);
   if (!layout.MsgViewMenuName.empty()) (new TPopupMenu(form))->SetName(layout.MsgViewMenuName);
   if (TEditControl* e = form->GetEditControl()) form->SetActiveControl(e);

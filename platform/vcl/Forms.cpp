@@ -247,7 +247,8 @@ void TCustomForm::SetVisible(bool v) {
     FVisible = true;
     ShowWindow(FHandle, SW_SHOW);
     if (OnShow) OnShow(this);
-    SetFocus();
+    // A form placed in another control (docked) shows in place; only a window of its own is activated.
+    if (!FParent) SetFocus();
   } else {
     FVisible = false;
     if (FHandle) ShowWindow(FHandle, SW_HIDE);

@@ -79,17 +79,46 @@ TKeystrokesForm::TKeystrokesForm(TComponent* AOwner) : TForm(AOwner) {
 TKeystrokesExtension::TKeystrokesExtension(TComponent* AOwner) : TEIExtension(AOwner) {
   FForm = new TKeystrokesForm(this);
   FForm->FreeNotification(this);
-  // Beside its editor window, as a tool window of its own.
-  if (auto* manager = dynamic_cast<TEIManager*>(AOwner)) {
-    const TRect editor = manager->GetEditorForm()->GetBoundsRect();
-    FForm->SetBounds(editor.Right, editor.Top, FForm->GetWidth(), FForm->GetHeight());
+  auto* manager = dynamic_cast<TEIManager*>(AOwner);
+  if (!manager) {
+    FForm->Show();
+    return;
   }
+  // Docked along the left side of its editor window, below the title bar's caption.
+  const Integer width = FForm->GetClientWidth();
+  TEIPanel* panel = manager->Dock(FForm);
+  panel->OnAlign = MethodOf<&TKeystrokesExtension::PanelAlign>(this);
+  panel->OnDragToForm = MethodOf<&TKeystrokesExtension::PanelDragToForm>(this);
+  panel->SetAlign(alLeft);
+  panel->SetWidth(width + panel->TitleBarHeight() + 4 + 2);  // the splitter and the bevel too
   FForm->Show();
+  panel->Show();
 }
 
+// A docked list goes with its panel; the editor window keeps no empty panel behind.
 void TKeystrokesExtension::Destroy() {
+  if (TEIPanel* panel = GetPanel()) panel->Free();
   if (FForm) FForm->RemoveFreeNotification(this);
   inherited::Destroy();
+}
+
+TEIPanel* TKeystrokesExtension::GetPanel() const { return FForm ? As<TEIPanel>(FForm->GetParent()) : nullptr; }
+
+// Any editor window will do; MovePanel refuses the other forms and then nothing changes.
+void TKeystrokesExtension::PanelDragToForm(TObject*, TForm* DestForm, TAlign Area, const TPoint&) {
+  if (TIDEManager* ide = FindIDEIntegrationManager(); ide && FForm) ide->MovePanel(DestForm, FForm, Area);
+}
+
+// Along the side the panel is docked to, so a double click on it minimizes the panel.
+void TKeystrokesExtension::PanelAlign(TObject* Sender) {
+  auto* panel = static_cast<TEIPanel*>(Sender);
+  switch (panel->GetAlign()) {
+    case alLeft: panel->SetTitleBarAlign(talLeft); break;
+    case alRight: panel->SetTitleBarAlign(talRight); break;
+    case alTop: panel->SetTitleBarAlign(talTop); break;
+    case alBottom: panel->SetTitleBarAlign(talBottom); break;
+    default: break;
+  }
 }
 
 void TKeystrokesExtension::Notification(TComponent* AComponent, TOperation Operation) {

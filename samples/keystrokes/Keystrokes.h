@@ -4,6 +4,7 @@
 
 #include "framework/EIExtension.h"
 #include "framework/EINotifiers.h"
+#include "panel/EIPanel.h"
 #include "platform/vcl/Forms.h"
 
 // The list itself: the newest key at the top, as many as fit.
@@ -33,7 +34,8 @@ class TKeystrokesForm : public TForm {
   TKeystrokeList* FList;
 };
 
-// One per editor window: it owns that window's list and answers "Keystrokes.Add".
+// One per editor window: it owns that window's list, docked into the window in a panel, and
+// answers "Keystrokes.Add".
 class TKeystrokesExtension : public TEIExtension {
   DECLARE_EXTENSION_CLASS(TKeystrokesExtension, TEIExtension)
  public:
@@ -47,9 +49,14 @@ class TKeystrokesExtension : public TEIExtension {
   bool ExecuteCommand(TEIExtensionMessage*& Message) override;
 
   TKeystrokesForm* GetForm() const { return FForm; }
+  // The panel the list is docked in; null once the panel is closed or the form floated.
+  TEIPanel* GetPanel() const;
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Dropped on another editor window, the panel moves there; the title bar follows the side.
+  void PanelDragToForm(TObject* Sender, TForm* DestForm, TAlign Area, const TPoint& TargetScreenPoint);
+  void PanelAlign(TObject* Sender);
 
  private:
   TKeystrokesForm* FForm = nullptr;

@@ -118,7 +118,10 @@ TEST_F(IntegrationTest, MovePanelCarriesThePanelIntoAnotherWindow) {
   EXPECT_TRUE(M1->CheckIntegrated(Tool));
   EXPECT_FALSE(M0->CheckIntegrated(Tool));
   EXPECT_TRUE(PanelsOn(Editors[0]).empty());
-  EXPECT_EQ(M1->GetStatusBar()->GetTop(), Editors[1]->GetClientHeight());
+  // The status bar stays at the bottom edge, below the panel docked there.
+  TWinControl* bar = M1->GetStatusBar();
+  EXPECT_EQ(bar->GetTop() + bar->GetHeight(), Editors[1]->GetClientHeight());
+  EXPECT_EQ(panel->GetTop() + panel->GetHeight(), bar->GetTop() - M1->GetMessageView()->GetHeight());
 
   // Into the window that holds it: detached and attached again, with the new side.
   EXPECT_EQ(IDE->MovePanel(Editors[1], Tool, alRight), IndexOf(M1));

@@ -79,6 +79,12 @@ void TCustomForm::Destroy() {
   FreeAndNil(FCanvas);
 }
 
+void TCustomForm::SetParent(TWinControl* AParent) {
+  if (AParent == FParent || AParent == this) return inherited::SetParent(AParent);
+  if (!FParent && HandleAllocated()) DestroyHandle();
+  inherited::SetParent(AParent);
+}
+
 TCanvas* TCustomForm::GetCanvas() {
   if (!FCanvas) {
     FCanvas = new TControlCanvas();

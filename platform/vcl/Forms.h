@@ -21,6 +21,9 @@ class TCustomForm : public TWinControl {
   void Destroy() override;
 
   void SetVisible(bool v) override;
+  // A window of its own placed into another control loses that window, so the control's
+  // child window takes its place.
+  void SetParent(TWinControl* AParent) override;
   void SetFocus() override;
   bool CanFocus() const override { return GetVisible() && GetEnabled(); }
   void Close();

@@ -291,7 +291,12 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
   return m.Result;
 }
 
-void TControl::WndProc(TMessage& Message) { Dispatch(Message); }
+void TControl::WndProc(TMessage& Message) {
+  if (!FControlStyle.Contains(csDoubleClicks) &&
+      (Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_RBUTTONDBLCLK || Message.Msg == WM_MBUTTONDBLCLK))
+    Message.Msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+  Dispatch(Message);
+}
 
 void TControl::Dispatch(TMessage& Message) {
   if (IsMouseMessage(Message.Msg)) {
@@ -554,6 +559,9 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   Params.Style = WS_CHILD | WS_CLIPSIBLINGS;
   // A container's own painting leaves its child windows alone.
   if (FControlStyle.Contains(csAcceptsControls)) Params.Style |= WS_CLIPCHILDREN;
+  // Every control's class takes double-clicks; a control without csDoubleClicks sees them as
+  // presses (WndProc).
+  Params.ClassStyle = CS_DBLCLKS;
   if (FVisible) Params.Style |= WS_VISIBLE;
   if (!FEnabled) Params.Style |= WS_DISABLED;
   Params.Bounds = GetBoundsRect();
@@ -570,6 +578,7 @@ void TWinControl::CreateWnd() {
   wp.WindowName = params.Caption;
   wp.Style = params.Style;
   wp.ExStyle = params.ExStyle;
+  wp.ClassStyle = params.ClassStyle;
   wp.Bounds = params.Bounds;
   if (params.Style & WS_CHILD)
     wp.Parent = params.WndParent;

@@ -261,6 +261,7 @@ class TWinControl : public TControl {
     String Caption;
     DWORD Style = 0;
     DWORD ExStyle = 0;
+    UINT ClassStyle = 0;  // the window class's CS_ bits
     TRect Bounds;
     HWND WndParent = 0;
   };

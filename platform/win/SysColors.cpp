@@ -52,6 +52,7 @@ int GetSystemMetrics(int index) {
     case SM_CXICON: case SM_CYICON: return 32;
     case SM_CXSMICON: case SM_CYSMICON: return 16;
     case SM_CYMENU: return 19;
+    case SM_CXDOUBLECLK: case SM_CYDOUBLECLK: return 4;
     case SM_CYSMCAPTION: return 16;
     case SM_CXMENUCHECK: case SM_CYMENUCHECK: return 13;
     default: return 0;

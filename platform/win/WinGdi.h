@@ -252,6 +252,7 @@ constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CYCAPTION = 4, SM_CXBORDER = 
 constexpr int SM_CXDLGFRAME = 7, SM_CYDLGFRAME = 8, SM_CXICON = 11, SM_CYICON = 12, SM_CYMENU = 15;
 constexpr int SM_CXFRAME = 32, SM_CYFRAME = 33, SM_CXSMICON = 49, SM_CYSMICON = 50, SM_CYSMCAPTION = 51;
 constexpr int SM_CXEDGE = 45, SM_CYEDGE = 46, SM_CXMENUCHECK = 71, SM_CYMENUCHECK = 72;
+constexpr int SM_CXDOUBLECLK = 36, SM_CYDOUBLECLK = 37;
 int GetSystemMetrics(int index);
 
 // The screen: its size (default 1280 × 1024) and its pixels as a PNG.

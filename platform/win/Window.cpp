@@ -1,6 +1,7 @@
 // The window manager: handle table, window procedures, the message queue and input state.
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <vector>
 
 #include "DeviceContext.h"
@@ -50,6 +51,13 @@ struct TWindowManager {
   HWND Focus = 0, Active = 0, Capture = 0;
   bool AppActive = false;
   TPoint Cursor;
+  // The last button press, which a second one may complete to a double-click.
+  struct {
+    UINT Message = 0;
+    HWND Window = 0;
+    TPoint Point;
+    DWORD Time = 0;
+  } LastPress;
   HCURSOR CursorShape = IDC_ARROW;
   DWORD LastError = 0;
   int BeepCount = 0;
@@ -227,6 +235,7 @@ HWND CreateWindowEx(const TCreateWindowParams& p) {
   w->Text = p.WindowName;
   w->Style = p.Style;
   w->ExStyle = p.ExStyle;
+  w->ClassStyle = p.ClassStyle;
   w->Bounds = p.Bounds;
   w->Parent = (p.Style & WS_CHILD) ? p.Parent : 0;
   w->Owner = (p.Style & WS_CHILD) ? 0 : (Lookup(p.Owner) ? p.Owner : 0);
@@ -653,6 +662,19 @@ bool IsButtonDown(UINT msg) {
          msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
 }
 
+// A press in a client area is the second of a double-click when the same button went down
+// on the same window within the double-click time and rectangle, and the window's class
+// asks for double-clicks.
+bool IsSecondPress(const MSG& m) {
+  if (m.message != WM_LBUTTONDOWN && m.message != WM_RBUTTONDOWN && m.message != WM_MBUTTONDOWN) return false;
+  const auto& last = WM().LastPress;
+  const TWindow* w = Lookup(m.hwnd);
+  return w && (w->ClassStyle & CS_DBLCLKS) && last.Message == m.message && last.Window == m.hwnd &&
+         m.time - last.Time <= GetDoubleClickTime() &&
+         std::abs(m.pt.X - last.Point.X) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+         std::abs(m.pt.Y - last.Point.Y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+}
+
 // Where mouse input goes now: to the capture window in its client coordinates; else to the
 // window under the point, which tells by its hit test whether the point is in its client
 // area or gets the non-client message (hit-test code in wParam, screen point in lParam).
@@ -674,7 +696,18 @@ bool RouteMouse(MSG& m) {
   TPoint p = m.pt;
   ScreenToClient(target, &p);
   m.lParam = PointToParam(p);
+  if (IsSecondPress(m)) m.message += WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
   return true;
+}
+
+// The pair a double-click is made of starts with a press in a client area; a double-click,
+// or a press anywhere else, ends it, so a third press starts a new one.
+void RememberPress(const MSG& m) {
+  auto& last = WM().LastPress;
+  if (m.message == WM_LBUTTONDOWN || m.message == WM_RBUTTONDOWN || m.message == WM_MBUTTONDOWN)
+    last = {m.message, m.hwnd, m.pt, m.time};
+  else if (IsButtonDown(m.message) || IsButtonDown(m.message - WM_NCMOUSEMOVE + WM_MOUSEMOVE))
+    last = {};
 }
 
 // A press that is not captured activates the top-level window it lands in.
@@ -742,7 +775,10 @@ BOOL PeekMessage(MSG* out, HWND hWnd, UINT fmin, UINT fmax, UINT removeMsg) {
       RemoveQueuedAt(i);
       wm.LastMessageTime = m.time;
       KeyMessageRetrieved(m);
-      if (raw) ActivateForPress(m);
+      if (raw) {
+        ActivateForPress(m);
+        RememberPress(m);
+      }
     }
     return TRUE;
   }
@@ -883,6 +919,8 @@ BOOL WaitMessage() {
   TInputWaiter waiter = InputWaiterSlot();
   return waiter && waiter() ? TRUE : FALSE;
 }
+
+UINT GetDoubleClickTime() { return 500; }
 
 HCURSOR LoadCursorA(HINSTANCE, UINT id) { return id; }
 

@@ -14,6 +14,7 @@ struct TWindow {
   std::string Text;
   DWORD Style = 0;
   DWORD ExStyle = 0;
+  UINT ClassStyle = 0;
   TRect Bounds;  // the whole window, relative to the parent's client area (screen for top-level windows)
   HWND Parent = 0;
   HWND Owner = 0;

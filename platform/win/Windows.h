@@ -134,7 +134,7 @@ constexpr WORD VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x2
 constexpr WORD VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28;
 constexpr WORD VK_INSERT = 0x2D, VK_DELETE = 0x2E;
 constexpr WORD VK_NUMPAD0 = 0x60, VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SEPARATOR = 0x6C;
-constexpr WORD VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_F4 = 0x73, VK_F10 = 0x79;
+constexpr WORD VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_F4 = 0x73, VK_F10 = 0x79, VK_F12 = 0x7B;
 constexpr WORD VK_NUMLOCK = 0x90, VK_SCROLL = 0x91;
 constexpr WORD VK_LSHIFT = 0xA0, VK_RSHIFT = 0xA1, VK_LCONTROL = 0xA2, VK_RCONTROL = 0xA3;
 constexpr WORD VK_LMENU = 0xA4, VK_RMENU = 0xA5;
@@ -162,7 +162,11 @@ struct TCreateWindowParams {
   HWND Owner = 0;            // top-level windows
   WNDPROC WndProc = nullptr; // null means DefWindowProc
   LPARAM CreateParam = 0;
+  UINT ClassStyle = 0;       // CS_ bits of the window's class
 };
+// A window of a class with this style gets a second press of a button, soon enough and near
+// enough to the first, as a double-click message.
+constexpr UINT CS_DBLCLKS = 0x0008;
 
 // Creates a window, sends it WM_CREATE and returns its handle (0 on failure). A top-level
 // window starts on top of the z-order, a child window below its siblings.
@@ -276,7 +280,11 @@ BOOL SetCursorPos(int x, int y);
 // press without a capture also activates the window's top-level window.
 // keys: the MK_ flags of the buttons and modifiers held.
 constexpr WPARAM MK_LBUTTON = 0x1, MK_RBUTTON = 0x2, MK_SHIFT = 0x4, MK_CONTROL = 0x8, MK_MBUTTON = 0x10;
+// A second press of the same button on the same window within the double-click time and
+// the double-click rectangle around the first becomes WM_xBUTTONDBLCLK when the window's
+// class has CS_DBLCLKS. Times are message times (the virtual clock).
 void MouseInput(UINT msg, TPoint screenPoint, WPARAM keys);
+UINT GetDoubleClickTime();  // 500 ms
 // Cursors are the system's shapes by their IDC_ numbers; SetCursor returns the previous one.
 using HCURSOR = uint32_t;
 constexpr UINT IDC_ARROW = 32512, IDC_IBEAM = 32513, IDC_WAIT = 32514, IDC_CROSS = 32515, IDC_UPARROW = 32516;

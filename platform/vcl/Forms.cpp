@@ -381,14 +381,16 @@ TModalResult TCustomForm::ShowModal() {
     int silent = 0;
     do {
       MSG msg;
-      if (Application->ProcessMessage(msg)) {
+      // The idle work (a script goes on from there) may answer the dialog even when it has
+      // nothing more to do.
+      if (Application->ProcessMessage(msg) || Application->RunOnIdle() || FModalResult != mrNone) {
         silent = 0;
       } else if (ModalHandler() && silent < kMaxSilentTurns) {
         ++silent;
         // A copy: the answerer may replace itself while it runs.
         std::function<void(TCustomForm&)> answer = ModalHandler();
         answer(*this);
-      } else if (ModalHandler() || !Application->Idle()) {
+      } else if (ModalHandler() || !WaitMessage()) {
         std::fprintf(stderr, "brisk: modal dialog \"%s\" has no one to answer it; cancelled\n", FText.c_str());
         FModalResult = mrCancel;
       }
@@ -641,20 +643,19 @@ void TApplication::HandleMessage() {
   if (!ProcessMessage(msg)) Idle();
 }
 
-bool TApplication::Idle() {
+bool TApplication::RunOnIdle() {
   bool done = true;
   if (OnIdle) OnIdle(this, done);
-  return !done || WaitMessage();
+  return !done;
 }
+
+bool TApplication::Idle() { return RunOnIdle() || WaitMessage(); }
 
 void TApplication::Run() {
   while (!FTerminated) {
     MSG msg;
-    if (!ProcessMessage(msg)) {
-      bool done = true;
-      if (OnIdle) OnIdle(this, done);
-      if (done && GetQueueLength() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    if (!ProcessMessage(msg) && !RunOnIdle() && GetQueueLength() == 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
 

@@ -194,6 +194,9 @@ class TApplication : public TComponent {
   // Nothing to do: OnIdle, then, unless it asked to be called again, WaitMessage. False
   // when no input can arrive any more (no input source, or it has no more).
   bool Idle();
+  // OnIdle alone: true when the handler has more to do (it left Done false) and wants to be
+  // called again before the loop waits.
+  bool RunOnIdle();
   void Run();
   // Reports an exception that reached the message loop: OnException, else a message box.
   void HandleException(TObject* Sender);

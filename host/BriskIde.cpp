@@ -13,8 +13,8 @@
 #include "HostFiles.h"
 #include "HostOptions.h"
 #include "Profile.h"
+#include "ScriptRunner.h"
 #include "SessionAudio.h"
-#include "Typist.h"
 #include "WindowHost.h"
 #include "platform/ide/AppBuilder.h"
 #include "platform/ide/PackageLoader.h"
@@ -163,6 +163,26 @@ int Run(THostOptions options) {
     // A line break is one Enter, whichever system wrote the file.
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
   }
+  // A script is read whole first: a mistyped line stops the run before the IDE starts.
+  TScript script;
+  if (!options.Script.empty()) {
+    std::string steps;
+    if (!ReadInputFile(options.Script, steps, error)) {
+      std::fprintf(stderr, "brisk-ide: %s\n", error.c_str());
+      return 1;
+    }
+    if (!ParseScript(steps, options.Script, script, error)) {
+      std::fprintf(stderr, "brisk-ide: %s\n", error.c_str());
+      return 2;
+    }
+  } else if (!text.empty()) {
+    // Typing is a script of one step.
+    script.Name = "typing";
+    TScriptStep step;
+    step.Kind = sskType;
+    step.Text = text;
+    script.Steps.push_back(step);
+  }
 
   TSessionAudio audio(true);
   if (!options.AudioOut.empty() && !audio.WriteTo(options.AudioOut, error)) {
@@ -242,16 +262,16 @@ int Run(THostOptions options) {
     if (frame > capture.GetNow()) capture.Advance(frame - capture.GetNow());
   };
 
-  // The typing, on the session clock; with a device a person hears, or in a window, at the
-  // same pace.
+  // The script (the typing is one), on the session clock; with a device a person hears, or
+  // in a window, at the same pace.
   if (!windowed)
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, StopOnSignal);
   const auto wallStart = std::chrono::steady_clock::now();
-  TTypist::THooks hooks;
+  TScriptRunner::THooks hooks;
   hooks.AdvanceTo = [&](DWORD ms) {
     advanceAudio(ms);
     if (windowed) {
-      // The window goes on showing and taking input while the typist waits for its next key.
+      // The window goes on showing and taking input while the script waits for its next event.
       for (int left; (left = static_cast<int>(ms) - static_cast<int>(screen.Now())) > 0 && !gStopSignal;) {
         screen.WaitForInput(left);
         Application->ProcessMessages();
@@ -280,9 +300,10 @@ int Run(THostOptions options) {
       }
     });
   }
-  TTypist typist(editor->GetHandle(), hooks);
-  const int keys = typist.Type(text);
-  hooks.AdvanceTo(typist.GetNow() + kTailMs);
+  TScriptRunner runner(script, hooks);
+  runner.Run();
+  const int keys = runner.GetKeys();
+  hooks.AdvanceTo(runner.GetNow() + kTailMs);
   if (windowed) {
     // The person's session: until the window or the IDE is closed.
     std::printf("brisk-ide: in a window; close it to end the session\n");
@@ -307,8 +328,8 @@ int Run(THostOptions options) {
     const auto it = kinds.find(name);
     heard[it != kinds.end() ? it->second : "other"] += count;
   }
-  const int enters = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-  const int backspaces = static_cast<int>(std::count(text.begin(), text.end(), '\b'));
+  const int enters = runner.GetEnters();
+  const int backspaces = runner.GetBackspaces();
   std::printf("brisk-ide: %d package(s) loaded; editing %s (%d lines)\n", loaded, unitName.c_str(),
               editor->GetLineCount());
   if (!options.Project.empty())
@@ -322,15 +343,19 @@ int Run(THostOptions options) {
     std::printf("the session ended on signal %d\n", static_cast<int>(gStopSignal));
   else if (gStopSignal)
     std::printf("interrupted by signal %d: the typing stopped after %d keys\n", static_cast<int>(gStopSignal), keys);
-  if (!gStopSignal && !(windowed && text.empty()))
+  if (!gStopSignal && !(windowed && script.Steps.empty()))
     std::printf("keys typed: %d (%d Enter, %d Backspace) over %.1f s of session time%s\n", keys, enters, backspaces,
-                typist.GetNow() / 1000.0, typist.GetSkipped() ? ", some characters have no key and were skipped" : "");
+                runner.GetNow() / 1000.0, runner.GetSkipped() ? ", some characters have no key and were skipped" : "");
   if (windowed) {
     std::printf("key releases in the window: %d\n", screen.GetKeyReleases());
     const TCpuClock::TUse use = sessionCpu.Since();
     std::printf("CPU while the window was open: the IDE's thread %.2f %%, the whole process %.2f %% of one core over "
                 "%.1f s\n", use.ThreadPercent, use.ProcessPercent, use.WallSeconds);
   }
+  if (!options.Script.empty() && !runner.GetFailed() && !gStopSignal)
+    std::printf("script: %s ran to its end (%zu steps)\n", options.Script.c_str(), script.Steps.size());
+  for (const std::string& shot : runner.GetScreenshots())
+    std::printf("screenshot written: %s\n", fs::absolute(shot).string().c_str());
   std::printf("sounds played: %d key, %d enter, %d backspace", heard["key"], heard["enter"], heard["backspace"]);
   if (heard["other"]) std::printf(", %d other", heard["other"]);
   if (audio.GetBuiltInPlays()) std::printf(", %d built-in", audio.GetBuiltInPlays());
@@ -347,6 +372,10 @@ int Run(THostOptions options) {
       PrintLatency("key release to first mixed sample, on the device's thread", audio.GetReleaseToMix(), 1e6, "ms");
   }
   int rc = 0;
+  if (runner.GetFailed()) {
+    std::fprintf(stderr, "brisk-ide: %s\n", runner.GetError().c_str());
+    rc = 1;
+  }
   if (!options.AudioOut.empty()) {
     const TWaveFileWriter& wav = audio.GetWriter();
     const uint64_t frames = wav.GetWrittenFrames();

@@ -3,9 +3,13 @@
 
 #include <cstdlib>
 #include <cstdio>
+#include <string>
+
+#include "Script.h"
 
 const char* HostUsage() {
-  return "usage: brisk-ide [options]\n"
+  static const std::string usage = std::string(
+         "usage: brisk-ide [options]\n"
          "\n"
          "Boots the IDE, loads its known packages (this build's BriskPack among them), opens an\n"
          "editor on a unit and types into it on a virtual clock, playing the typing sounds.\n"
@@ -15,6 +19,7 @@ const char* HostUsage() {
          "  --type TEXT        type TEXT instead of the demonstration (\\n Enter, \\b Backspace,\n"
          "                     \\t Tab, \\\\ backslash)\n"
          "  --type-file FILE   type the text of FILE (as it is: a line break is Enter)\n"
+         "  --script FILE      run the steps of FILE instead of typing (see below)\n"
          "  --file FILE        the unit to open (default: the project's first unit, else the\n"
          "                     shipped resources/Sample.pas)\n"
          "                     (--file and --type-file take regular files up to 16 MiB)\n"
@@ -32,12 +37,14 @@ const char* HostUsage() {
          "  --screenshot FILE  write the desktop as a PNG at the end of the run\n"
          "  --screen WxH       the desktop's size in pixels (default 1280x1024)\n"
          "  --window           show the IDE in a window and take the keyboard and mouse from it\n"
-         "                     (the default when a display is there); without --type it\n"
-         "                     types nothing and writes no WAV unless --audio-out is given,\n"
-         "                     and it runs until the window or the IDE is closed\n"
+         "                     (the default when a display is there); without --type or\n"
+         "                     --script it types nothing and writes no WAV unless\n"
+         "                     --audio-out is given, and it runs until the window or the IDE is closed\n"
          "  --no-window        run headless even when a display is there\n"
          "                     (in a window, SIGUSR1 writes the --screenshot at once)\n"
-         "  --help             show this text\n";
+         "  --help             show this text\n"
+         "\n") + ScriptLanguageHelp();
+  return usage.c_str();
 }
 
 std::string DecodeTypingText(const std::string& text) {
@@ -80,6 +87,9 @@ bool ParseHostOptions(int argc, char** argv, THostOptions& o, std::string& error
       o.Demonstration = false;
     } else if (arg == "--type-file") {
       if (!value(o.TypeFile)) return false;
+      o.Demonstration = false;
+    } else if (arg == "--script") {
+      if (!value(o.Script)) return false;
       o.Demonstration = false;
     } else if (arg == "--file") {
       if (!value(o.File)) return false;
@@ -136,6 +146,10 @@ bool ParseHostOptions(int argc, char** argv, THostOptions& o, std::string& error
   }
   if (!o.TypeFile.empty() && !o.Text.empty()) {
     error = "--type and --type-file cannot be used together";
+    return false;
+  }
+  if (!o.Script.empty() && (!o.TypeFile.empty() || !o.Text.empty())) {
+    error = "--script types with its own type steps: it cannot be used with --type or --type-file";
     return false;
   }
   if (o.NoAudioOut) o.AudioOut.clear();

@@ -9,7 +9,8 @@ struct THostOptions {
   std::string Project;           // a folder of units and form files to open as the project
   std::string Text;              // what to type (with \n, \b escapes decoded)
   std::string TypeFile;          // type this file's text instead (read by the host)
-  bool Demonstration = true;     // no --type: the built-in typing
+  bool Demonstration = true;     // no --type, --type-file or --script: the built-in typing
+  std::string Script;            // run this script instead of typing
   std::string AudioOut;          // WAV to write; empty: none
   bool NoAudioOut = false;
   std::string Profile;           // empty: a fresh temporary directory

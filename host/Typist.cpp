@@ -1,8 +1,6 @@
 // A deterministic typist: the same text gives the same keys at the same virtual times.
 #include "Typist.h"
 
-#include "platform/vcl/Forms.h"
-
 TKeyStroke KeyStrokeOf(char c) {
   if (c >= 'a' && c <= 'z') return {static_cast<WORD>(c - 'a' + 'A'), false};
   if (c >= 'A' && c <= 'Z') return {static_cast<WORD>(c), true};
@@ -53,20 +51,9 @@ DWORD TTypist::Jitter(DWORD range) {
   return (FSeed >> 8) % (range + 1);
 }
 
-void TTypist::At(DWORD ms) {
-  FNow = ms;
-  if (FHooks.AdvanceTo) FHooks.AdvanceTo(ms);
-  SetMessageTime(ms);
-}
-
-void TTypist::Post(UINT message, WORD vk) {
-  PostMessage(FTarget, message, vk, MakeKeyData(message, vk));
-}
-
-int TTypist::Type(const std::string& text) {
-  int keys = 0;
+std::vector<TTypedKey> TTypist::Plan(const std::string& text, DWORD& now) {
+  std::vector<TTypedKey> events;
   for (char c : text) {
-    if (FHooks.ShouldStop && FHooks.ShouldStop()) break;
     const TKeyStroke k = KeyStrokeOf(c);
     if (k.Key == 0) {
       ++FSkipped;
@@ -77,26 +64,19 @@ int TTypist::Type(const std::string& text) {
     DWORD gap = 110 + Jitter(90);
     if (k.Key == VK_BACK) gap += 250;
     const DWORD hold = 60 + Jitter(35);
-    At(FNow + gap);
+    now += gap;
     if (k.Shift) {
-      Post(WM_KEYDOWN, VK_SHIFT);
-      Application->ProcessMessages();
-      At(FNow + 35);
+      events.push_back({now, VK_SHIFT, false});
+      now += 35;
     }
-    Post(WM_KEYDOWN, k.Key);
-    Application->ProcessMessages();
-    At(FNow + hold);
-    if (FHooks.OnRelease) FHooks.OnRelease();
-    Post(WM_KEYUP, k.Key);
-    Application->ProcessMessages();
-    if (FHooks.AfterRelease) FHooks.AfterRelease();
+    events.push_back({now, k.Key, false});
+    now += hold;
+    events.push_back({now, k.Key, true});
     if (k.Shift) {
-      At(FNow + 25);
-      Post(WM_KEYUP, VK_SHIFT);
-      Application->ProcessMessages();
+      now += 25;
+      events.push_back({now, VK_SHIFT, true});
     }
-    if (k.Key == VK_RETURN) At(FNow + 300);
-    ++keys;
+    if (k.Key == VK_RETURN) now += 300;
   }
-  return keys;
+  return events;
 }

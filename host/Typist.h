@@ -1,9 +1,9 @@
-// Types text into a window the way a person at a keyboard does: key down, key up, Shift for
-// capitals, at a human pace measured on the session's virtual clock.
+// Plans the keystrokes a person at a keyboard makes to type a text: key down, key up, Shift
+// for capitals, at a human pace measured on the session's virtual clock.
 #pragma once
 
-#include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/win/Windows.h"
 
@@ -16,33 +16,25 @@ struct TKeyStroke {
 // with; Key 0 for a character no key types.
 TKeyStroke KeyStrokeOf(char c);
 
+// One key going down or up at a moment of the session clock.
+struct TTypedKey {
+  DWORD At = 0;
+  WORD Key = 0;
+  bool Up = false;
+};
+
 class TTypist {
  public:
-  // `advanceTo(ms)` brings the session clock to `ms` before each message is posted;
-  // `onRelease`/`afterRelease` bracket the processing of each key release; `shouldStop`, asked
-  // before each key, ends the typing early.
-  struct THooks {
-    std::function<void(DWORD ms)> AdvanceTo;
-    std::function<void()> OnRelease;
-    std::function<void()> AfterRelease;
-    std::function<bool()> ShouldStop;
-  };
-  TTypist(HWND target, THooks hooks) : FTarget(target), FHooks(std::move(hooks)) {}
-
-  // Types every character; returns the number of keys struck (Shift not counted), characters
-  // no key types are skipped.
-  int Type(const std::string& text);
-  DWORD GetNow() const { return FNow; }
+  // The keystrokes that type `text`, the first a moment after `now`, which moves on to when
+  // the typist is done (after the pause that follows an Enter). Characters no key types are
+  // skipped and counted. Deterministic: the same texts planned in the same order give the
+  // same times.
+  std::vector<TTypedKey> Plan(const std::string& text, DWORD& now);
   int GetSkipped() const { return FSkipped; }
 
  private:
-  void Post(UINT message, WORD vk);
-  void At(DWORD ms);
   DWORD Jitter(DWORD range);
 
-  HWND FTarget;
-  THooks FHooks;
-  DWORD FNow = 0;
   uint32_t FSeed = 12345;
   int FSkipped = 0;
 };

@@ -2,6 +2,7 @@
 // the mouse driver's, menu choices as the menu loop ends them, one event per idle turn.
 #include "ScriptRunner.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/vcl/Menus.h"
@@ -100,9 +101,11 @@ void TScriptRunner::Fail(const std::string& why) {
     FError = FScript.Name + ":" + std::to_string(FCurrent ? FCurrent->Line : 0) + ": " + why;
   FEnded = true;
   FActions.clear();
-  // The dialogs the script opened would wait for it forever: ending the application's loop
-  // ends every modal loop with Cancel.
-  if (ModalForm()) Application->Terminate();
+  // The dialogs the script opened would wait for it forever: each is cancelled, and their
+  // modal loops end from the innermost out.
+  for (Integer i = 0; Screen && i < Screen->GetCustomFormCount(); ++i)
+    if (TCustomForm* f = Screen->GetCustomForm(i); f->GetModal() && f->GetModalResult() == mrNone)
+      f->SetModalResult(mrCancel);
 }
 
 void TScriptRunner::At(DWORD ms, std::function<void()> action, bool release) {
@@ -122,7 +125,11 @@ void TScriptRunner::Key(WORD vk, bool up) {
 void TScriptRunner::Mouse(UINT message, TPoint p) {
   if (message == WM_LBUTTONDOWN) FButtonDown = true;
   if (message == WM_LBUTTONUP) FButtonDown = false;
-  MouseInput(message, p, FButtonDown ? MK_LBUTTON : 0);
+  // The keys the message carries: the button as this event leaves it, Shift and Ctrl as held.
+  WPARAM keys = FButtonDown ? MK_LBUTTON : 0;
+  if (GetAsyncKeyState(VK_SHIFT) < 0) keys |= MK_SHIFT;
+  if (GetAsyncKeyState(VK_CONTROL) < 0) keys |= MK_CONTROL;
+  MouseInput(message, p, keys);
 }
 
 void TScriptRunner::Chord(const TKeyChord& chord) {
@@ -140,7 +147,11 @@ void TScriptRunner::Chord(const TKeyChord& chord) {
 void TScriptRunner::ClickAt(TPoint p, int clicks) {
   At(Later(kMouseTravel), [this, p] { Mouse(WM_MOUSEMOVE, p); });
   for (int i = 0; i < clicks; ++i) {
-    At(Later(i == 0 ? kModifierGap : 90), [this, p] { Mouse(WM_LBUTTONDOWN, p); });
+    // A click step is a click of its own: it never completes a press before it to a double-click.
+    DWORD at = Later(i == 0 ? kModifierGap : 90);
+    if (i == 0 && FPlannedPress && at <= *FPlannedPress + GetDoubleClickTime()) at = *FPlannedPress + GetDoubleClickTime() + 1;
+    FPlannedPress = at;
+    At(at, [this, p] { Mouse(WM_LBUTTONDOWN, p); });
     At(Later(70), [this, p] { Mouse(WM_LBUTTONUP, p); });
   }
 }
@@ -308,13 +319,16 @@ void TScriptRunner::Expand(const TScriptStep& step) {
     case sskMouseUp: {
       const UINT message = step.Kind == sskMouseDown ? WM_LBUTTONDOWN : step.Kind == sskMouseUp ? WM_LBUTTONUP : WM_MOUSEMOVE;
       const TPoint p = step.From;
-      At(Later(kHold), [this, message, p] { Mouse(message, p); });
+      const DWORD at = Later(kHold);
+      if (message == WM_LBUTTONDOWN) FPlannedPress = at;
+      At(at, [this, message, p] { Mouse(message, p); });
       return;
     }
     case sskDrag: {
       const TPoint from = step.From, to = step.To;
       At(Later(kMouseTravel), [this, from] { Mouse(WM_MOUSEMOVE, from); });
-      At(Later(kModifierGap), [this, from] { Mouse(WM_LBUTTONDOWN, from); });
+      FPlannedPress = Later(kModifierGap);
+      At(*FPlannedPress, [this, from] { Mouse(WM_LBUTTONDOWN, from); });
       // A hand moves the mouse a few pixels per report, about sixty reports a second.
       const double length = std::hypot(to.X - from.X, to.Y - from.Y);
       const int moves = std::max(1, static_cast<int>(std::ceil(length / 8)));

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "Script.h"
@@ -84,6 +85,7 @@ class TScriptRunner {
   bool FStopped = false;
   bool FReleasing = false;
   bool FButtonDown = false;
+  std::optional<DWORD> FPlannedPress;  // when the last planned button press happens
   std::string FError;
   int FKeys = 0, FEnters = 0, FBackspaces = 0;
   std::vector<std::string> FScreenshots;

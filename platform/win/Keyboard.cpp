@@ -65,8 +65,31 @@ bool IsKeyUpMessage(UINT m) { return m == WM_KEYUP || m == WM_SYSKEYUP; }
 
 }  // namespace
 
-// The thread's key state follows the keyboard messages it takes off its queue.
+// The button a mouse message presses (true in `down`) or releases; 0 for the others.
+WORD MouseButtonKey(UINT msg, bool& down) {
+  down = msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN || msg == WM_LBUTTONDBLCLK ||
+         msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
+  switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: return VK_LBUTTON;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return VK_RBUTTON;
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK: return VK_MBUTTON;
+    default: return 0;
+  }
+}
+
+// The mouse's buttons are keys too: the driver's report moves their asynchronous state.
+void MouseButtonReported(UINT msg) {
+  bool down = false;
+  if (const WORD key = MouseButtonKey(msg, down)) SetKey(KB().AsyncKeyState, key, down);
+}
+
+// The thread's key state follows the keyboard and mouse-button messages it takes off its queue.
 void KeyMessageRetrieved(const MSG& msg) {
+  bool down = false;
+  if (const WORD key = MouseButtonKey(msg.message, down)) {
+    SetKey(KB().KeyState, key, down);
+    return;
+  }
   if (!IsKeyDownMessage(msg.message) && !IsKeyUpMessage(msg.message)) return;
   const auto data = static_cast<uint32_t>(msg.lParam);
   ApplyKeyEvent(KB().KeyState, static_cast<WORD>(msg.wParam & 0xFF), static_cast<WORD>((data >> 16) & 0xFF),

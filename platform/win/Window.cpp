@@ -901,9 +901,12 @@ BOOL GetCursorPos(TPoint* p) {
   return TRUE;
 }
 
+void MouseButtonReported(UINT msg);  // Keyboard.cpp
+
 void MouseInput(UINT msg, TPoint sp, WPARAM keys) {
   TWindowManager& wm = WM();
   wm.Cursor = sp;
+  MouseButtonReported(msg);
   Enqueue(MSG{0, msg, keys, 0, wm.MessageTime, sp}, true);
 }
 

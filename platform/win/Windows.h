@@ -282,7 +282,9 @@ BOOL SetCursorPos(int x, int y);
 constexpr WPARAM MK_LBUTTON = 0x1, MK_RBUTTON = 0x2, MK_SHIFT = 0x4, MK_CONTROL = 0x8, MK_MBUTTON = 0x10;
 // A second press of the same button on the same window within the double-click time and
 // the double-click rectangle around the first becomes WM_xBUTTONDBLCLK when the window's
-// class has CS_DBLCLKS. Times are message times (the virtual clock).
+// class has CS_DBLCLKS. Times are message times (the virtual clock). The buttons are keys:
+// GetAsyncKeyState(VK_LBUTTON) follows the report at once, GetKeyState the messages as they
+// are taken off the queue.
 void MouseInput(UINT msg, TPoint screenPoint, WPARAM keys);
 UINT GetDoubleClickTime();  // 500 ms
 // Cursors are the system's shapes by their IDC_ numbers; SetCursor returns the previous one.

@@ -295,6 +295,7 @@ const char* ScriptLanguageHelp() {
          "  mouse move X Y\n"
          "  mouse up X Y\n"
          "  drag X1 Y1 X2 Y2      press at the first point, move to the second, release\n"
-         "Steps run as the IDE's message loop goes idle, inside modal dialogs too; a step that\n"
-         "fails stops the script with its line, and brisk-ide exits with 1.\n";
+         "Steps run as the IDE's message loop goes idle, inside modal dialogs too. A line that is\n"
+         "not a step stops brisk-ide before the IDE starts (exit status 2); a step that fails\n"
+         "stops the script with its line and cancels the dialogs it opened (exit status 1).\n";
 }

@@ -350,3 +350,38 @@ TEST_F(HostTest, AProfileTheStoreCannotFullyUseNeverStopsTheIDE) {
   }
   if (!skipped.empty()) GTEST_SKIP() << "not run, as the IDE cannot be run as an ordinary user here: " << skipped;
 }
+
+// A script drives a whole run: the shipped example runs to its end and writes its
+// screenshots; a line that is not a step, or a step that fails, stops the host with its line.
+TEST_F(HostTest, AScriptRunsToItsEndOrStopsAtTheLineThatFailed) {
+  const std::string profile = " --no-audio-out --profile '" + (Dir / "p").string() + "'";
+  const TRun demo = RunHost("--script '" BRISK_SOURCE_DIR "/resources/demo.script'" + profile, "cd '" + Dir.string() +
+                                                                                                 "' && SDL_AUDIODRIVER=dummy");
+  ASSERT_EQ(demo.ExitCode, 0) << demo.Output;
+  EXPECT_NE(demo.Output.find("demo.script ran to its end"), std::string::npos) << demo.Output;
+  EXPECT_NE(demo.Output.find("keys typed: 26 (1 Enter, 0 Backspace)"), std::string::npos) << demo.Output;
+  for (const char* shot : {"demo-typed.png", "demo-undone.png", "demo-tools.png"}) EXPECT_TRUE(fs::exists(Dir / shot)) << shot;
+
+  struct {
+    const char* Script;
+    int ExitCode;
+    const char* Message;
+  } rows[] = {
+      {"type a\njump\n", 2, "s.script:2: unknown step 'jump'"},
+      {"type a\n\nmenu Tools > Nothing\ntype b\n", 1, "s.script:3: no menu item \"Nothing\" in Tools"},
+      {"answer OK\n", 1, "s.script:1: no modal form is open to answer"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Script);
+    std::ofstream(Dir / "s.script") << row.Script;
+    const TRun run = RunHost("--script '" + (Dir / "s.script").string() + "'" + profile);
+    EXPECT_EQ(run.ExitCode, row.ExitCode) << run.Output;
+    EXPECT_NE(run.Output.find(row.Message), std::string::npos) << run.Output;
+    EXPECT_EQ(run.Output.find("ran to its end"), std::string::npos) << run.Output;
+  }
+  const TRun both = RunHost("--script x --type y");
+  EXPECT_EQ(both.ExitCode, 2);
+  EXPECT_NE(both.Output.find("cannot be used with --type"), std::string::npos) << both.Output;
+  const TRun help = RunHost("--help");
+  EXPECT_NE(help.Output.find("drag X1 Y1 X2 Y2"), std::string::npos) << help.Output;
+}

@@ -385,6 +385,14 @@ void RegisterResource(const char* module, UINT type, const char* name, const voi
   r.Data[{r.Module(Upper(module), true), type, Upper(name)}] = {data, size};
 }
 
+void UnregisterResources(const char* module) {
+  TResources& r = Resources();
+  const HMODULE handle = r.Module(Upper(module), false);
+  std::erase_if(r.Data, [handle](const auto& entry) { return std::get<0>(entry.first) == handle; });
+}
+
+HMODULE RegisterModuleHandle(const char* name) { return Resources().Module(Upper(name), true); }
+
 bool FindResourceData(HMODULE module, const char* name, UINT type, const void** data, size_t* size) {
   TResources& r = Resources();
   auto it = r.Data.find({module ? module : 1, type, Upper(name)});

@@ -225,6 +225,11 @@ constexpr UINT RT_BITMAP = 2, RT_ICON = 3, RT_RCDATA = 10, RT_GROUP_ICON = 14;
 HMODULE GetModuleHandleA(const char* name);
 // Registers a resource of a module (the build's resource step calls this at load time).
 void RegisterResource(const char* module, UINT type, const char* name, const void* data, size_t size);
+// Forgets every resource of a module: its library is being unloaded and the data goes with it.
+// The module keeps its handle, so a library loaded again answers to the same one.
+void UnregisterResources(const char* module);
+// The module's handle, given to it now if it has none yet (a library without resources).
+HMODULE RegisterModuleHandle(const char* name);
 // Finds a resource by module and name (case-insensitive names); false when there is none.
 bool FindResourceData(HMODULE module, const char* name, UINT type, const void** data, size_t* size);
 // The module that holds an address (a function, a class descriptor): a library is named

@@ -2,9 +2,13 @@
 // table its entry points walk.
 #include "BriskPack.h"
 
+#include <dlfcn.h>
+
 #include <exception>
+#include <filesystem>
 
 #include "QVBriskUnit.h"
+#include "platform/vcl/LibModules.h"
 
 namespace {
 
@@ -88,6 +92,20 @@ constexpr TUnitEntry kUnitTable[] = {
 // How many units of the table have been initialized: Finalize undoes exactly those.
 size_t gInitCount = 0;
 
+// The package as a module of the run-time library, with its localized resources while loaded.
+TLibModule gModule;
+bool gModuleRegistered = false;
+
+void RegisterPackageModule() {
+  Dl_info info{};
+  if (!dladdr(reinterpret_cast<void*>(&Initialize), &info) || !info.dli_fname) return;
+  std::error_code error;
+  const std::filesystem::path file = std::filesystem::absolute(info.dli_fname, error);
+  gModule.FileName = error ? info.dli_fname : file.string();
+  RegisterModule(&gModule);
+  gModuleRegistered = true;
+}
+
 }  // namespace
 
 static_assert(kPackageInfo.size() == PackageInfoSize(kRequires, kContains));
@@ -110,6 +128,8 @@ extern "C" const uint8_t* GetPackageDescription(size_t* size) {
 extern "C" const TPackageVersionInfo* GetPackageVersionInfo() { return &kVersionInfo; }
 
 extern "C" void Initialize() {
+  // Before any unit runs, the package finds its resources: its own, or a localized module's.
+  if (!gModuleRegistered) RegisterPackageModule();
   try {
     while (gInitCount < std::size(kUnitTable)) {
       if (kUnitTable[gInitCount].Init) kUnitTable[gInitCount].Init();
@@ -135,6 +155,10 @@ extern "C" void Finalize() {
     } catch (...) {
       if (!first) first = std::current_exception();
     }
+  }
+  if (gModuleRegistered) {
+    UnregisterModule(&gModule);
+    gModuleRegistered = false;
   }
   if (first) std::rethrow_exception(first);
 }

@@ -12,9 +12,12 @@ const uint8_t* GetPackageOptions(size_t* size);
 // "Brisk Editor" as zero-terminated UTF-16.
 const uint8_t* GetPackageDescription(size_t* size);
 const TPackageVersionInfo* GetPackageVersionInfo();
-// Runs the package's units' initialization in unit-table order; if one raises, the units
-// already initialized are finalized in reverse and the exception goes on to the loader.
+// Registers the package with the run-time library, loading its localized resource module
+// when one lies beside it, then runs the package's units' initialization in unit-table order;
+// if one raises, the units already initialized are finalized in reverse and the exception goes
+// on to the loader.
 void Initialize();
-// Runs the finalization of the initialized units in reverse order.
+// Runs the finalization of the initialized units in reverse order, then releases the localized
+// resource module.
 void Finalize();
 }

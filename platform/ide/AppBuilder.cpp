@@ -1,6 +1,7 @@
 // The IDE's main window, its boot and its shutdown.
 #include "AppBuilder.h"
 
+#include "PackageList.h"
 #include "platform/vcl/Dialogs.h"
 
 IMPLEMENT_COMPONENT_CLASS(TAppBuilder, TForm)
@@ -29,6 +30,10 @@ TAppBuilder::TAppBuilder(TComponent* AOwner) : TForm(AOwner), FMainMenu(new TMai
   TMenuItem* undo = AddItem(edit, "EditUndoItem", "&Undo");
   undo->SetShortCut(ShortCut('Z', 4 /* Ctrl */));
   undo->OnClick = MethodOf<&TAppBuilder::EditUndoClick>(this);
+
+  TMenuItem* component = AddItem(root, "ComponentMenu", "&Component");
+  AddItem(component, "ComponentInstallPackagesItem", "Install &Packages...")->OnClick =
+      MethodOf<&TAppBuilder::InstallPackagesClick>(this);
 
   TMenuItem* tools = AddItem(root, "ToolsMenu", "&Tools");
   AddItem(tools, "ToolsOptionsItem", "&Environment Options...");
@@ -91,6 +96,8 @@ void TAppBuilder::EditUndoClick(TObject*) {
 void TAppBuilder::HelpAboutClick(TObject*) {
   MessageDlg("Brisk IDE\n\nThe stand-in IDE that hosts BriskPack.", mtInformation, {mbOK}, 0);
 }
+
+void TAppBuilder::InstallPackagesClick(TObject*) { ShowInstalledPackages(); }
 
 // ---- TIDEHost ------------------------------------------------------------------------------
 

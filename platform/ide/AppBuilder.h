@@ -6,11 +6,12 @@
 #include "IDEModules.h"
 #include "ToolIntf.h"
 
-// The main window. Its main menu has a File, an Edit, a Tools ("ToolsMenu") and a Help
-// menu, each item a named component of the window. File | Open... asks the file-open dialog
-// for a unit and opens it in a tab of the editor window; Save writes the current file; Exit
-// closes the window, which ends the application; Edit | Undo takes back the current file's
-// last step. What goes wrong is said in an error box.
+// The main window. Its main menu has a File, an Edit, a Component, a Tools ("ToolsMenu") and
+// a Help menu, each item a named component of the window. File | Open... asks the file-open
+// dialog for a unit and opens it in a tab of the editor window; Save writes the current file;
+// Exit closes the window, which ends the application; Edit | Undo takes back the current
+// file's last step; Component | Install Packages... shows the installed packages' box. What
+// goes wrong is said in an error box.
 class TAppBuilder : public TForm {
   DECLARE_CLASS(TAppBuilder, TForm)
  public:
@@ -25,6 +26,7 @@ class TAppBuilder : public TForm {
   void FileExitClick(TObject* Sender);
   void EditUndoClick(TObject* Sender);
   void HelpAboutClick(TObject* Sender);
+  void InstallPackagesClick(TObject* Sender);
   TMainMenu* FMainMenu;
 };
 

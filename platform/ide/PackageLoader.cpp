@@ -109,6 +109,12 @@ void RegisterPackageProvider(const String& packageName, const String& libraryNam
 
 // ---- the loader ------------------------------------------------------------------------------
 
+TPackageLoader* PackageLoader = nullptr;
+
+TPackageLoader::TPackageLoader() {
+  if (!PackageLoader) PackageLoader = this;
+}
+
 TPackage* TPackageLoader::FindPackageOfUnit(const String& unitName) const {
   for (TPackage* p : FPackages)
     for (const auto& u : p->Info.Contains)
@@ -139,6 +145,15 @@ TPackage* TPackageLoader::LoadPackage(const String& fileName) {
       size_t n = 0;
       const uint8_t* d = desc(&n);
       p->Description = DecodePackageDescription(d, n);
+    }
+    if (const auto version = OwnSymbol<TGetPackageVersionInfoProc>(p->Handle, kGetPackageVersionInfoSymbol)) {
+      if (const TPackageVersionInfo* v = version()) {
+        auto dotted = [](const uint16_t* n) {
+          return std::to_string(n[0]) + "." + std::to_string(n[1]) + "." + std::to_string(n[2]) + "." + std::to_string(n[3]);
+        };
+        p->HasVersion = true;
+        p->Version = {dotted(v->FileVersion), dotted(v->ProductVersion), v->StringTableKey ? v->StringTableKey : ""};
+      }
     }
     const String dir = ExtractFilePath(fileName);
     for (const auto& req : p->Info.Requires) {
@@ -231,6 +246,7 @@ void TPackageLoader::CloseLibraries(TPackage* p) {
 }
 
 void TPackageLoader::Destroy() {
+  if (PackageLoader == this) PackageLoader = nullptr;
   UnloadAll();
   for (auto it = FUnloaded.rbegin(); it != FUnloaded.rend(); ++it) {
     CloseLibraries(*it);

@@ -29,20 +29,34 @@ void UnregisterKnownPackage(const String& fileName);
 String GetPackageProvider(const String& packageName);
 void RegisterPackageProvider(const String& packageName, const String& libraryName);
 
+// A package's version record as the loader keeps it: "1.0.0.1" style numbers and the key of
+// its string table ("040D04E7").
+struct TPackageVersion {
+  String FileVersion;
+  String ProductVersion;
+  String StringTableKey;
+};
+
 // One loaded package.
 struct TPackage {
   String FileName;
   String Description;  // from the package's description table
+  bool HasVersion = false;
+  TPackageVersion Version;  // when HasVersion: from the package's version record
   TPackageInfo Info;
   void* Handle = nullptr;
   std::vector<void*> RequiredHandles;  // the providers, kept open while the package is
   bool Initialized = false;
 };
 
+class TPackageLoader;
+// The IDE's loader, whose packages the IDE lists: the first loader made, while it lives.
+extern TPackageLoader* PackageLoader;
+
 class TPackageLoader : public TObject {
   DECLARE_CLASS(TPackageLoader, TObject)
  public:
-  TPackageLoader() = default;
+  TPackageLoader();
   // Unloads what is still loaded, then closes the libraries.
   void Destroy() override;
 

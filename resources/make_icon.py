@@ -14,7 +14,7 @@ PALETTE = [
     (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
     (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
 ]
-BLACK, DARK_GREY, GREY, WHITE, NAVY, BLUE, YELLOW = 0, 8, 7, 15, 4, 12, 11
+BLACK, DARK_GREY, GREY, WHITE, NAVY, TEAL, BLUE = 0, 8, 7, 15, 4, 6, 12
 
 # A key cap seen from above, with a sound wave rising from it; '.' is transparent.
 ART = [
@@ -43,7 +43,7 @@ ART = [
     "...KWggggnnnnnnnnnnnnnngggddK...",
     "...KWggggggggggggggggggggggdK...",
     "...KWgggggggggggggggggggggddK...",
-    "...KWddddddddddddddddddddddddK..",
+    "...KWdddddddddddddddddddddddK...",
     "...KddddddddddddddddddddddddK...",
     "....KKKKKKKKKKKKKKKKKKKKKKKK....",
     "................................",
@@ -52,7 +52,7 @@ ART = [
     "................................",
 ]
 def icon_bytes(cap=BLUE):
-    ink = {"K": BLACK, "W": WHITE, "g": GREY, "d": DARK_GREY, "n": NAVY, "b": cap, "y": YELLOW}
+    ink = {"K": BLACK, "W": WHITE, "g": GREY, "d": DARK_GREY, "n": NAVY, "b": cap, "y": TEAL}
     rows = [row.ljust(SIZE, ".")[:SIZE] for row in ART]
     # The image is stored bottom-up: 4 bits a pixel, then a 1-bit AND mask (1 = transparent).
     xor = bytearray()

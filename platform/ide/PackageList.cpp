@@ -82,10 +82,14 @@ TPackagesDialog::TPackagesDialog(TComponent* AOwner) : TForm(AOwner) {
   SetCaption("Installed Packages");
   SetBorderStyle(bsDialog);
   SetBounds(180, 140, 560, 300);
+  // The client area is what the border leaves, known once the window is there.
+  HandleNeeded();
+  SetClientWidth(552);
+  SetClientHeight(266);
   FList = new TPackageListView(this);
   FList->SetName("lstPackages");
   FList->SetParent(this);
-  FList->SetBounds(8, 8, GetClientWidth() - 16, GetClientHeight() - 52);
+  FList->SetBounds(8, 8, 536, 216);
   FOk = new TButton(this);
   FOk->SetName("btnOk");
   FOk->SetParent(this);
@@ -93,7 +97,7 @@ TPackagesDialog::TPackagesDialog(TComponent* AOwner) : TForm(AOwner) {
   FOk->SetModalResult(mrOk);
   FOk->SetDefault(true);
   FOk->SetCancel(true);
-  FOk->SetBounds(GetClientWidth() - 83, GetClientHeight() - 35, 75, 25);
+  FOk->SetBounds(469, 233, 75, 25);
 }
 
 void ShowInstalledPackages() {

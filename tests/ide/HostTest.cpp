@@ -360,7 +360,7 @@ TEST_F(HostTest, AScriptRunsToItsEndOrStopsAtTheLineThatFailed) {
   ASSERT_EQ(demo.ExitCode, 0) << demo.Output;
   EXPECT_NE(demo.Output.find("demo.script ran to its end"), std::string::npos) << demo.Output;
   EXPECT_NE(demo.Output.find("keys typed: 26 (1 Enter, 0 Backspace)"), std::string::npos) << demo.Output;
-  for (const char* shot : {"demo-typed.png", "demo-undone.png", "demo-tools.png"}) EXPECT_TRUE(fs::exists(Dir / shot)) << shot;
+  for (const char* shot : {"demo-typed.png", "demo-undone.png", "demo-tools.png", "demo-packages.png"}) EXPECT_TRUE(fs::exists(Dir / shot)) << shot;
 
   struct {
     const char* Script;

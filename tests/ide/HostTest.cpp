@@ -355,12 +355,13 @@ TEST_F(HostTest, AProfileTheStoreCannotFullyUseNeverStopsTheIDE) {
 // screenshots; a line that is not a step, or a step that fails, stops the host with its line.
 TEST_F(HostTest, AScriptRunsToItsEndOrStopsAtTheLineThatFailed) {
   const std::string profile = " --no-audio-out --profile '" + (Dir / "p").string() + "'";
-  const TRun demo = RunHost("--script '" BRISK_SOURCE_DIR "/resources/demo.script'" + profile, "cd '" + Dir.string() +
-                                                                                                 "' && SDL_AUDIODRIVER=dummy");
+  const std::string inDir = "cd '" + Dir.string() + "' && SDL_AUDIODRIVER=dummy";
+  const TRun demo = RunHost("--script '" BRISK_SOURCE_DIR "/resources/demo.script'" + profile, inDir);
   ASSERT_EQ(demo.ExitCode, 0) << demo.Output;
   EXPECT_NE(demo.Output.find("demo.script ran to its end"), std::string::npos) << demo.Output;
   EXPECT_NE(demo.Output.find("keys typed: 26 (1 Enter, 0 Backspace)"), std::string::npos) << demo.Output;
-  for (const char* shot : {"demo-typed.png", "demo-undone.png", "demo-tools.png", "demo-packages.png"}) EXPECT_TRUE(fs::exists(Dir / shot)) << shot;
+  for (const char* shot : {"demo-typed.png", "demo-undone.png", "demo-tools.png", "demo-packages.png"})
+    EXPECT_TRUE(fs::exists(Dir / shot)) << shot;
 
   struct {
     const char* Script;

@@ -20,9 +20,10 @@ target_include_directories(vcl PUBLIC $<INSTALL_INTERFACE:${BRISK_INSTALL_INCLUD
 install(TARGETS vcl ide Vellumkit RZ21ND50 BriskPack EXPORT BriskPackTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS brisk-ide RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The shipped wave files and sample unit, where brisk-ide looks beside its own folder.
+# The shipped wave files, sample unit and example scripts, where brisk-ide looks beside its own folder.
 install(FILES ${CMAKE_SOURCE_DIR}/resources/key.wav ${CMAKE_SOURCE_DIR}/resources/enter.wav
               ${CMAKE_SOURCE_DIR}/resources/backspace.wav ${CMAKE_SOURCE_DIR}/resources/Sample.pas
+              ${CMAKE_SOURCE_DIR}/resources/demo.script ${CMAKE_SOURCE_DIR}/resources/configure.script
         DESTINATION ${CMAKE_INSTALL_DATADIR}/briskpack/resources)
 
 install(EXPORT BriskPackTargets NAMESPACE BriskPack:: DESTINATION ${BRISK_INSTALL_CMAKEDIR})

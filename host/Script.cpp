@@ -155,7 +155,9 @@ bool ParseStep(const std::string& line, TScriptStep& step, std::string& error) {
   } else if (keyword == "answer") {
     step.Kind = sskAnswer;
     if (!args.empty() && Lower(args[0]) == "button") {
-      const std::string name = Trim(rest.substr(rest.find_first_of(" \t") == std::string::npos ? rest.size() : rest.find_first_of(" \t")));
+      // The rest of the line after "button": a caption may hold spaces.
+      const size_t gap = rest.find_first_of(" \t");
+      const std::string name = gap == std::string::npos ? "" : Trim(rest.substr(gap));
       if (name.empty()) error = "answer button needs the button's name or caption";
       step.Path = {name};
     } else if (args.size() != 1 || !ParseModalResult(args[0], step.Result)) {

@@ -149,7 +149,8 @@ void TScriptRunner::ClickAt(TPoint p, int clicks) {
   for (int i = 0; i < clicks; ++i) {
     // A click step is a click of its own: it never completes a press before it to a double-click.
     DWORD at = Later(i == 0 ? kModifierGap : 90);
-    if (i == 0 && FPlannedPress && at <= *FPlannedPress + GetDoubleClickTime()) at = *FPlannedPress + GetDoubleClickTime() + 1;
+    if (i == 0 && FPlannedPress && at <= *FPlannedPress + GetDoubleClickTime())
+      at = *FPlannedPress + GetDoubleClickTime() + 1;
     FPlannedPress = at;
     At(at, [this, p] { Mouse(WM_LBUTTONDOWN, p); });
     At(Later(70), [this, p] { Mouse(WM_LBUTTONUP, p); });
@@ -317,7 +318,9 @@ void TScriptRunner::Expand(const TScriptStep& step) {
     case sskMouseDown:
     case sskMouseMove:
     case sskMouseUp: {
-      const UINT message = step.Kind == sskMouseDown ? WM_LBUTTONDOWN : step.Kind == sskMouseUp ? WM_LBUTTONUP : WM_MOUSEMOVE;
+      const UINT message = step.Kind == sskMouseDown ? WM_LBUTTONDOWN
+                           : step.Kind == sskMouseUp ? WM_LBUTTONUP
+                                                     : WM_MOUSEMOVE;
       const TPoint p = step.From;
       const DWORD at = Later(kHold);
       if (message == WM_LBUTTONDOWN) FPlannedPress = at;

@@ -149,7 +149,8 @@ TPackage* TPackageLoader::LoadPackage(const String& fileName) {
     if (const auto version = OwnSymbol<TGetPackageVersionInfoProc>(p->Handle, kGetPackageVersionInfoSymbol)) {
       if (const TPackageVersionInfo* v = version()) {
         auto dotted = [](const uint16_t* n) {
-          return std::to_string(n[0]) + "." + std::to_string(n[1]) + "." + std::to_string(n[2]) + "." + std::to_string(n[3]);
+          return std::to_string(n[0]) + "." + std::to_string(n[1]) + "." + std::to_string(n[2]) + "." +
+                 std::to_string(n[3]);
         };
         p->HasVersion = true;
         p->Version = {dotted(v->FileVersion), dotted(v->ProductVersion), v->StringTableKey ? v->StringTableKey : ""};

@@ -76,13 +76,15 @@ String UserLocaleAbbreviation() {
   for (const TLocaleName& l : kLocales)
     if (locale == l.Posix || language == l.Posix) return l.Abbreviation;
   const size_t us = locale.find('_');
-  return UpperCase(language.substr(0, 2) + (us != String::npos && us + 1 < locale.size() ? locale.substr(us + 1, 1) : ""));
+  const String country = us != String::npos && us + 1 < locale.size() ? locale.substr(us + 1, 1) : "";
+  return UpperCase(language.substr(0, 2) + country);
 }
 
 std::vector<String> ResourceModuleCandidates(const String& FileName) {
   const String name = ExtractFileName(FileName);
   const size_t dot = name.rfind('.');
-  const String base = FileName.substr(0, FileName.size() - name.size()) + (dot == String::npos ? name : name.substr(0, dot));
+  const String folder = FileName.substr(0, FileName.size() - name.size());
+  const String base = folder + (dot == String::npos ? name : name.substr(0, dot));
   std::vector<String> out;
   if (const String chosen = LocaleOverride(FileName); !chosen.empty()) {
     out.push_back(base + "." + chosen);

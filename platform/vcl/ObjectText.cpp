@@ -338,6 +338,9 @@ class TTextToBinary {
       FParser->NextToken();
       flags.Include(ffChildPos);
     }
+    // A class name's length byte of 0xF0 or more would read back as a prefix of flags, and a
+    // name past 255 characters would be cut short: the binary form cannot hold either.
+    if (className.size() >= 0xF0 || objectName.size() > 255) FParser->Error(SInvalidImage);
     FWriter->WritePrefix(flags, position);
     FWriter->WriteStr(className);
     FWriter->WriteStr(objectName);

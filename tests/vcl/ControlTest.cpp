@@ -67,3 +67,57 @@ TEST_F(ControlTest, DestructionEndsTheWindowThenChildControlsThenTheOwnersEntry)
 }
 
 }  // namespace
+
+namespace {
+
+// Counts the presses and double-clicks the class library hands a control.
+class TClickCounter : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+  int Presses = 0, Doubles = 0;
+
+ protected:
+  void MouseDown(TMouseButton, TShiftState, Integer, Integer) override { ++Presses; }
+  void DblClick() override { ++Doubles; }
+};
+
+}  // namespace
+
+// Two presses of the mouse on the same spot soon enough are a double-click for a control that
+// takes them, and two plain presses for one that does not; later or farther, always two presses.
+TEST_F(ControlTest, ASecondPressSoonAndNearIsADoubleClickWhereTheControlTakesThem) {
+  struct {
+    bool Takes;
+    DWORD Gap;  // ms between the presses
+    int Dx;     // pixels between them
+    int Doubles;
+  } rows[] = {
+      {true, 300, 0, 1}, {true, 500, 2, 1}, {true, 501, 0, 0}, {true, 300, 3, 0}, {false, 300, 0, 0},
+  };
+  auto* form = new TForm(Application);
+  form->SetBounds(100, 100, 300, 200);
+  auto* counter = new TClickCounter(form);
+  counter->SetParent(form);
+  counter->SetBounds(0, 0, 200, 100);
+  form->Show();
+  Application->ProcessMessages();
+  const TPoint at = counter->ClientToScreen({50, 50});
+  DWORD now = 10000;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::Message() << "gap " << row.Gap << " dx " << row.Dx << (row.Takes ? "" : " (no double-clicks)"));
+    TControlStyle style = counter->GetControlStyle();
+    if (row.Takes) style.Include(csDoubleClicks);
+    else style.Exclude(csDoubleClicks);
+    counter->SetControlStyle(style);
+    counter->Presses = counter->Doubles = 0;
+    for (int i = 0; i < 2; ++i) {
+      const TPoint p{at.X + i * row.Dx, at.Y};
+      SetMessageTime(now += i ? row.Gap : 2000);
+      MouseInput(WM_LBUTTONDOWN, p, MK_LBUTTON);
+      MouseInput(WM_LBUTTONUP, p, 0);
+      Application->ProcessMessages();
+    }
+    EXPECT_EQ(counter->Presses, 2);
+    EXPECT_EQ(counter->Doubles, row.Doubles);
+  }
+}

@@ -452,6 +452,15 @@ void TCustomForm::Dispatch(TMessage& Message) {
       FActive = (Message.WParam & 0xFFFF) != WA_INACTIVE;
       if (FActive) {
         if (Screen) Screen->SetFocusedForm(this, FActiveControl);
+        // The form activated takes the keyboard focus, as the platform's default does, and
+        // hands it to the control that last had it: a form activated again after a dialog
+        // closed goes on taking the keys.
+        if (const HWND focus = ::GetFocus(); !focus || !(focus == FHandle || ContainsControl(FindControl(focus)))) {
+          if (FActiveControl && FActiveControl->HandleAllocated() && FActiveControl->CanFocus())
+            ::SetFocus(FActiveControl->GetHandle());
+          else
+            ::SetFocus(FHandle);
+        }
         if (OnActivate) OnActivate(this);
       } else if (OnDeactivate) {
         OnDeactivate(this);

@@ -208,6 +208,26 @@ TEST_F(StdCtrlsTest, ACloseButtonClosesItsFormInsteadOfClicking) {
   EXPECT_TRUE(Log.Lines.empty());
 }
 
+// When a modal dialog closes, the form it came from is active again and its control that
+// had the focus takes the keys again.
+TEST_F(StdCtrlsTest, TheFocusComesBackToTheFormsControlWhenAModalDialogCloses) {
+  auto* edit = MakeChild<TEdit>(Form, "Edit");
+  Form->Show();
+  edit->SetFocus();
+  ASSERT_EQ(GetFocus(), edit->GetHandle());
+  auto* dialog = new TForm(nullptr);
+  auto* ok = MakeChild<TButton>(dialog, "Ok");
+  ok->SetModalResult(mrOk);
+  SetModalHandler([&](TCustomForm&) { PostClick(ok); });
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  SetModalHandler(nullptr);
+  dialog->Free();
+  EXPECT_EQ(GetActiveWindow(), Form->GetHandle());
+  EXPECT_EQ(GetFocus(), edit->GetHandle());
+  TypeKey(GetFocus(), 'A');
+  EXPECT_EQ(edit->GetText(), "a");
+}
+
 TEST_F(StdCtrlsTest, TypingEditsTheTextAndEveryChangeFiresOnChange) {
   auto* edit = MakeChild<TEdit>(Form, "Edit");
   int changes = 0;

@@ -118,7 +118,7 @@ TEST_F(BriskPackageTest, ToolsQVBriskChosenWithTheMouseReachesThePackageAfterThe
   };
   spy.Subclass(main->GetHandle());
   TRect bar, item;
-  ASSERT_TRUE(GetMenuItemRect(main->GetHandle(), ::GetMenu(main->GetHandle()), 2, &bar));
+  ASSERT_TRUE(GetMenuItemRect(main->GetHandle(), ::GetMenu(main->GetHandle()), tools->GetMenuIndex(), &bar));
   TInputScript script;
   script.Then([&] {
     ASSERT_TRUE(GetMenuItemRect(0, tools->GetHandle(), 0, &item));

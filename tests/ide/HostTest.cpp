@@ -351,6 +351,52 @@ TEST_F(HostTest, AProfileTheStoreCannotFullyUseNeverStopsTheIDE) {
   if (!skipped.empty()) GTEST_SKIP() << "not run, as the IDE cannot be run as an ordinary user here: " << skipped;
 }
 
+// The shipped configuration script, on a profile nobody configured: the sounds are switched
+// on and their files chosen in the dialog, the About box opened over it, and OK takes effect
+// at once. The WAV has the short key sound at each key and the long Enter sound at each Enter.
+TEST_F(HostTest, TheConfigurationScriptSwitchesTheSoundsOnAndEachEnterIsHeardWithTheEnterSound) {
+  // The script names the wave files from the repository's root, where scripts/run runs.
+  fs::create_directory_symlink(BRISK_SOURCE_DIR "/resources", Dir / "resources");
+  const fs::path wav = Dir / "configure.wav";
+  const TRun run = RunHost("--no-seed --script resources/configure.script --audio-out '" + wav.string() +
+                               "' --profile '" + (Dir / "p").string() + "'",
+                           "cd '" + Dir.string() + "' && SDL_AUDIODRIVER=dummy");
+  ASSERT_EQ(run.ExitCode, 0) << run.Output;
+  EXPECT_NE(run.Output.find("configure.script ran to its end"), std::string::npos) << run.Output;
+  EXPECT_NE(run.Output.find("sounds played: 9 key, 2 enter, 0 backspace\n"), std::string::npos) << run.Output;
+  for (const char* shot : {"configure-dialog.png", "configure-about.png", "configure-chosen.png", "configure-typed.png"})
+    EXPECT_TRUE(fs::exists(Dir / shot)) << shot;
+
+  std::ifstream in(wav, std::ios::binary);
+  ASSERT_TRUE(in) << run.Output;
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  // 16-bit stereo from byte 44 (a clip decoder keeps only a clip's first seconds). The sounds
+  // one after another, each as long as it is heard: a burst ends 50 ms after its last
+  // audible sample.
+  ASSERT_GT(bytes.size(), 44u);
+  constexpr double kRate = 48000;
+  const size_t frames = (bytes.size() - 44) / 4;
+  std::vector<std::pair<size_t, size_t>> bursts;
+  for (size_t f = 0; f < frames; ++f) {
+    const auto left = static_cast<int16_t>(static_cast<uint8_t>(bytes[44 + 4 * f]) |
+                                           static_cast<uint8_t>(bytes[45 + 4 * f]) << 8);
+    if (std::abs(left) < 300) continue;
+    if (bursts.empty() || f - bursts.back().second > 0.05 * kRate)
+      bursts.push_back({f, f});
+    else
+      bursts.back().second = f;
+  }
+  // "begin\nend;\n": the sixth and the eleventh keys are the Enters.
+  ASSERT_EQ(bursts.size(), 11u);
+  for (size_t i = 0; i < bursts.size(); ++i) {
+    const double ms = (bursts[i].second - bursts[i].first) / kRate * 1000;
+    if (i == 5 || i == 10)
+      EXPECT_GT(ms, 100) << "key " << i + 1 << " is an Enter: the 150 ms Enter sound";
+    else
+      EXPECT_LT(ms, 40) << "key " << i + 1 << ": the 22 ms key sound";
+  }
+}
+
 // A script drives a whole run: the shipped example runs to its end and writes its
 // screenshots; a line that is not a step, or a step that fails, stops the host with its line.
 TEST_F(HostTest, AScriptRunsToItsEndOrStopsAtTheLineThatFailed) {

@@ -66,9 +66,10 @@ TEST_F(MainWindowTest, TheMainMenuHasTheIdesMenusUnderTheirNames) {
   TMenuItem* root = Main()->GetMainMenu()->GetItems();
   std::vector<String> captions;
   for (Integer i = 0; i < root->GetCount(); ++i) captions.push_back(root->GetItem(i)->GetCaption());
-  EXPECT_EQ(captions, (std::vector<String>{"&File", "&Edit", "&Tools", "&Help"}));
+  EXPECT_EQ(captions, (std::vector<String>{"&File", "&Edit", "&Component", "&Tools", "&Help"}));
   EXPECT_EQ(Main()->GetToolsMenu(), Item("ToolsMenu"));
-  for (const char* name : {"FileOpenItem", "FileSaveItem", "FileExitItem", "EditUndoItem", "HelpAboutItem"})
+  for (const char* name : {"FileOpenItem", "FileSaveItem", "FileExitItem", "EditUndoItem", "ComponentInstallPackagesItem",
+                           "HelpAboutItem"})
     EXPECT_NE(Item(name), nullptr) << name;
   EXPECT_EQ(::GetMenu(Main()->GetHandle()), Main()->GetMainMenu()->GetHandle()) << "the window shows it as its bar";
 }

@@ -31,6 +31,9 @@ TAppBuilder::TAppBuilder(TComponent* AOwner) : TForm(AOwner), FMainMenu(new TMai
   undo->SetShortCut(ShortCut('Z', 4 /* Ctrl */));
   undo->OnClick = MethodOf<&TAppBuilder::EditUndoClick>(this);
 
+  TMenuItem* view = AddItem(root, "ViewMenu", "&View");
+  AddItem(view, "ViewNewEditWindowItem", "New &Edit Window")->OnClick = MethodOf<&TAppBuilder::ViewNewEditWindowClick>(this);
+
   TMenuItem* component = AddItem(root, "ComponentMenu", "&Component");
   AddItem(component, "ComponentInstallPackagesItem", "Install &Packages...")->OnClick =
       MethodOf<&TAppBuilder::InstallPackagesClick>(this);
@@ -91,6 +94,10 @@ void TAppBuilder::FileExitClick(TObject*) { Close(); }
 
 void TAppBuilder::EditUndoClick(TObject*) {
   if (TIDEModule* m = CurrentModule()) m->Undo();
+}
+
+void TAppBuilder::ViewNewEditWindowClick(TObject*) {
+  if (TIDEProject* project = IDE ? IDE->GetProject() : nullptr) project->NewEditWindow();
 }
 
 void TAppBuilder::HelpAboutClick(TObject*) {

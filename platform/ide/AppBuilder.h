@@ -6,12 +6,13 @@
 #include "IDEModules.h"
 #include "ToolIntf.h"
 
-// The main window. Its main menu has a File, an Edit, a Component, a Tools ("ToolsMenu") and
-// a Help menu, each item a named component of the window. File | Open... asks the file-open
-// dialog for a unit and opens it in a tab of the editor window; Save writes the current file;
-// Exit closes the window, which ends the application; Edit | Undo takes back the current
-// file's last step; Component | Install Packages... shows the installed packages' box. What
-// goes wrong is said in an error box.
+// The main window. Its main menu has a File, an Edit, a View, a Component, a Tools
+// ("ToolsMenu") and a Help menu, each item a named component of the window. File | Open...
+// asks the file-open dialog for a unit and opens it in a tab of the editor window; Save writes
+// the current file; Exit closes the window, which ends the application; Edit | Undo takes back
+// the current file's last step; View | New Edit Window opens another editor window on the
+// current file; Component | Install Packages... shows the installed packages' box. What goes
+// wrong is said in an error box.
 class TAppBuilder : public TForm {
   DECLARE_CLASS(TAppBuilder, TForm)
  public:
@@ -25,6 +26,7 @@ class TAppBuilder : public TForm {
   void FileSaveClick(TObject* Sender);
   void FileExitClick(TObject* Sender);
   void EditUndoClick(TObject* Sender);
+  void ViewNewEditWindowClick(TObject* Sender);
   void HelpAboutClick(TObject* Sender);
   void InstallPackagesClick(TObject* Sender);
   TMainMenu* FMainMenu;

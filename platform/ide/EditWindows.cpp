@@ -196,6 +196,7 @@ bool TEditControl::ApplyEdits(const std::vector<TBufferEdit>& Edits) {
   ScrollToCaret();
   Invalidate();
   NotifyStatus();
+  InvalidateBufferViews(FBuffer, this);
   return true;
 }
 
@@ -206,6 +207,7 @@ bool TEditControl::Undo() {
   SetCaretX(x);
   Invalidate();
   NotifyStatus();
+  InvalidateBufferViews(FBuffer, this);
   return true;
 }
 
@@ -213,7 +215,9 @@ bool TEditControl::Undo() {
 // the buffer.
 void TEditControl::KeyEdit(LongInt Offset, LongInt Count, const String& Text, LongInt CaretOffset) {
   if (FBuffer->GetLocked()) return;
-  if (FBuffer->Apply({{Offset, Count, Text}}, FCaretX, FCaretY)) MoveCaretTo(CaretOffset);
+  if (!FBuffer->Apply({{Offset, Count, Text}}, FCaretX, FCaretY)) return;
+  MoveCaretTo(CaretOffset);
+  InvalidateBufferViews(FBuffer, this);
 }
 
 // A cursor past the end of its line types at the end of the line, as the editor's default
@@ -477,6 +481,14 @@ void TEditWindow::SelectNextTab(bool Forward) {
   const Integer n = tabs->GetTabCount();
   tabs->SetTabIndex((tabs->GetTabIndex() + (Forward ? 1 : n - 1)) % n);
   if (tabs->OnChange) tabs->OnChange(tabs);
+}
+
+void InvalidateBufferViews(const TEditBuffer* Buffer, const TEditControl* Except) {
+  if (!Screen) return;
+  for (Integer i = 0; i < Screen->GetFormCount(); ++i)
+    if (auto* window = As<TEditWindow>(Screen->GetForm(i)))
+      if (TEditControl* editor = window->GetEditControl(); editor && editor != Except && editor->GetBuffer() == Buffer)
+        editor->Invalidate();
 }
 
 TEditWindow* CreateEditWindow(TComponent* owner, const TEditWindowLayout& layout) {

@@ -156,6 +156,10 @@ class TEditWindow : public TForm {
   void SelectNextTab(bool Forward);
 };
 
+// Repaints every editor showing the buffer but `Except`: a file open in two editor windows
+// shows an edit made in either.
+void InvalidateBufferViews(const TEditBuffer* Buffer, const TEditControl* Except = nullptr);
+
 // What an editor window is made of; tests and the host leave parts out or double them to
 // exercise the framework's failure paths.
 struct TEditWindowLayout {

@@ -56,13 +56,16 @@ TEditPlace TIDEModule::GetPlace() const {
 
 bool TIDEModule::ApplyEdits(const std::vector<TBufferEdit>& Edits) {
   if (TEditControl* c = GetEditControl()) return c->ApplyEdits(Edits);
-  return ApplyEditsAt(*FBuffer, Edits, FPlace);
+  if (!ApplyEditsAt(*FBuffer, Edits, FPlace)) return false;
+  InvalidateBufferViews(FBuffer);
+  return true;
 }
 
 bool TIDEModule::Undo() {
   if (TEditControl* c = GetEditControl()) return c->Undo();
-  if (FBuffer->GetLocked()) return false;
-  return FBuffer->Undo(FPlace.CaretX, FPlace.CaretY);
+  if (FBuffer->GetLocked() || !FBuffer->Undo(FPlace.CaretX, FPlace.CaretY)) return false;
+  InvalidateBufferViews(FBuffer);
+  return true;
 }
 
 bool TIDEModule::Save(String& Error) {
@@ -290,9 +293,51 @@ void TIDEProject::TabChange(TObject* Sender) {
     if (TEditControl* editor = FEditWindow->GetEditControl(); editor && editor->CanFocus()) editor->SetFocus();
 }
 
+TEditWindow* TIDEProject::NewEditWindow() {
+  if (!FEditWindow || !FShown) return nullptr;
+  TEditWindowLayout layout;
+  layout.Caption = ExtractFileName(FShown->GetFileName());
+  TEditWindow* view = CreateEditWindow(Application, layout);
+  // Beside the rightmost editor window while the screen has room, else at the screen's right
+  // edge: the newest in front, the others still showing their left parts.
+  Integer left = FEditWindow->GetLeft() + FEditWindow->GetWidth();
+  for (const TView& v : FViews) left = std::max(left, v.Window->GetLeft() + v.Window->GetWidth());
+  const Integer screenWidth = Screen ? Screen->GetWidth() : left + view->GetWidth();
+  view->SetBounds(std::max<Integer>(0, std::min(left, screenWidth - view->GetWidth())), FEditWindow->GetTop(),
+                  view->GetWidth(), view->GetHeight());
+  if (TXTabControl* tabs = view->GetTabControl()) {
+    tabs->InsertTab(0, layout.Caption);
+    tabs->SetTabIndex(0);
+  }
+  if (TEditControl* editor = view->GetEditControl()) {
+    const TEditControl* shown = FEditWindow->GetEditControl();
+    editor->SetBuffer(FShown->GetBuffer(), shown ? shown->GetPlace() : FShown->FPlace);
+  }
+  view->OnClose = MethodOf<&TIDEProject::ViewClose>(this);
+  view->FreeNotification(this);
+  FViews.push_back({view, FShown});
+  BringToFront(view);
+  return view;
+}
+
+TEditWindow* TIDEProject::GetView(Integer Index) const {
+  return Index >= 0 && Index < GetViewCount() ? FViews[static_cast<size_t>(Index)].Window : nullptr;
+}
+
+// Closing a second window on a file closes only the window; the file stays open.
+void TIDEProject::ViewClose(TObject*, TCloseAction& Action) { Action = caFree; }
+
 // A closing file's tab goes; its neighbour's file is shown in its place, and the window goes
-// with the last file.
+// with the last file. The other windows on the file go with it.
 void TIDEProject::ModuleClosing(TIDEModule* Module) {
+  for (size_t i = FViews.size(); i-- > 0;) {
+    if (FViews[i].Module != Module) continue;
+    TEditWindow* view = FViews[i].Window;
+    FViews.erase(FViews.begin() + static_cast<std::ptrdiff_t>(i));
+    view->RemoveFreeNotification(this);
+    if (TEditControl* editor = view->GetEditControl()) editor->SetBuffer(nullptr, {});
+    view->Free();
+  }
   const auto at = std::find(FTabs.begin(), FTabs.end(), Module);
   if (at == FTabs.end()) return;
   const Integer index = static_cast<Integer>(at - FTabs.begin());
@@ -316,7 +361,9 @@ void TIDEProject::ModuleClosing(TIDEModule* Module) {
 // The user closing the editor window for good closes every file in it.
 void TIDEProject::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
-  if (Operation != opRemove || AComponent != FEditWindow) return;
+  if (Operation != opRemove) return;
+  std::erase_if(FViews, [&](const TView& v) { return v.Window == AComponent; });
+  if (AComponent != FEditWindow) return;
   FEditWindow = nullptr;
   FShown = nullptr;
   FTabs.clear();

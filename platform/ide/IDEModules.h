@@ -117,6 +117,13 @@ class TIDEProject : public TComponent {
   // The module whose tab is selected, shown or not.
   TIDEModule* GetShownModule() const { return FShown; }
 
+  // View | New Edit Window: another editor window on the shown file, its editor showing the
+  // same text from the same place, placed beside the others so all can be seen, and brought
+  // to the front. Null when no file is open. It goes when it is closed or its file is.
+  TEditWindow* NewEditWindow();
+  Integer GetViewCount() const { return static_cast<Integer>(FViews.size()); }
+  TEditWindow* GetView(Integer Index) const;  // null out of range
+
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -125,7 +132,13 @@ class TIDEProject : public TComponent {
   TIDEModule* Open(const String& FileName, const String& Text);
   void TabChange(TObject* Sender);
   void ModuleClosing(TIDEModule* Module);
+  void ViewClose(TObject* Sender, TCloseAction& Action);
+  struct TView {
+    TEditWindow* Window;
+    TIDEModule* Module;
+  };
   String FFileName;
+  std::vector<TView> FViews;
   TEditWindow* FEditWindow = nullptr;
   std::vector<TIDEModule*> FTabs;  // in the tab control's order
   TIDEModule* FShown = nullptr;

@@ -66,10 +66,10 @@ TEST_F(MainWindowTest, TheMainMenuHasTheIdesMenusUnderTheirNames) {
   TMenuItem* root = Main()->GetMainMenu()->GetItems();
   std::vector<String> captions;
   for (Integer i = 0; i < root->GetCount(); ++i) captions.push_back(root->GetItem(i)->GetCaption());
-  EXPECT_EQ(captions, (std::vector<String>{"&File", "&Edit", "&Component", "&Tools", "&Help"}));
+  EXPECT_EQ(captions, (std::vector<String>{"&File", "&Edit", "&View", "&Component", "&Tools", "&Help"}));
   EXPECT_EQ(Main()->GetToolsMenu(), Item("ToolsMenu"));
-  for (const char* name : {"FileOpenItem", "FileSaveItem", "FileExitItem", "EditUndoItem", "ComponentInstallPackagesItem",
-                           "HelpAboutItem"})
+  for (const char* name : {"FileOpenItem", "FileSaveItem", "FileExitItem", "EditUndoItem", "ViewNewEditWindowItem",
+                           "ComponentInstallPackagesItem", "HelpAboutItem"})
     EXPECT_NE(Item(name), nullptr) << name;
   EXPECT_EQ(::GetMenu(Main()->GetHandle()), Main()->GetMainMenu()->GetHandle()) << "the window shows it as its bar";
 }
@@ -188,6 +188,53 @@ TEST_F(MainWindowTest, SaveWritesTheCurrentFileOrSaysWhyItCannot) {
   EXPECT_NE(Boxes[0].find(path), String::npos);
   EXPECT_NE(Boxes[0].find("Is a directory"), String::npos) << Boxes[0];
   EXPECT_EQ(StatusBar()->GetPanelText(1), "Modified");
+}
+
+// View | New Edit Window: a second window on the current file, beside the first and in front,
+// showing the same text; an edit in either is painted in both; closing it keeps the file, and
+// closing the file closes it. Without a file it opens nothing.
+TEST_F(MainWindowTest, NewEditWindowShowsTheCurrentFileBesideTheFirst) {
+  ChooseByKeys('V', 'E');
+  EXPECT_EQ(Project()->GetViewCount(), 0) << "no file, no window";
+
+  TIDEModule* m = Project()->OpenBuffer("A.pas", "one\r\ntwo\r\n");
+  m->GetEditControl()->SetCaretY(2);
+  ChooseByKeys('V', 'E');
+  ASSERT_EQ(Project()->GetViewCount(), 1);
+  TEditWindow* view = Project()->GetView(0);
+  EXPECT_EQ(view->GetCaption(), "A.pas");
+  EXPECT_EQ(view->GetTabControl()->GetTab(0), "A.pas");
+  EXPECT_TRUE(view->GetVisible());
+  EXPECT_EQ(Screen->GetActiveForm(), view);
+  EXPECT_EQ(view->GetEditControl()->GetBuffer(), m->GetBuffer());
+  EXPECT_EQ(view->GetEditControl()->GetCaretY(), 2) << "it opens where the file's cursor is";
+  // Both can be seen: the new one starts right of the first one's left half, on the screen.
+  EXPECT_GE(view->GetLeft(), Editor()->GetLeft() + Editor()->GetWidth() / 2);
+  EXPECT_LE(view->GetLeft() + view->GetWidth(), Screen->GetWidth());
+  EXPECT_EQ(view->GetTop(), Editor()->GetTop());
+
+  // Sent, not posted: the pump would paint it before the check.
+  ValidateRect(EditorHandle(), nullptr);
+  SendMessage(view->GetEditControl()->GetHandle(), WM_CHAR, 'x', 1);
+  EXPECT_EQ(m->GetText(), "one\r\nxtwo\r\n");
+  TRect dirty;
+  EXPECT_TRUE(GetUpdateRect(EditorHandle(), &dirty, FALSE)) << "the first window paints the edit too";
+  ValidateRect(view->GetEditControl()->GetHandle(), nullptr);
+  EXPECT_TRUE(m->Undo());
+  EXPECT_TRUE(GetUpdateRect(view->GetEditControl()->GetHandle(), &dirty, FALSE)) << "and the second the undo";
+
+  view->Close();
+  Application->ProcessMessages();
+  EXPECT_EQ(Project()->GetViewCount(), 0);
+  EXPECT_EQ(Project()->GetModuleCount(), 1) << "the file stays open";
+
+  ChooseByKeys('V', 'E');
+  ChooseByKeys('V', 'E');
+  ASSERT_EQ(Project()->GetViewCount(), 2);
+  EXPECT_LE(Project()->GetView(1)->GetLeft() + Project()->GetView(1)->GetWidth(), Screen->GetWidth());
+  Project()->CloseFile("A.pas");
+  EXPECT_EQ(Project()->GetViewCount(), 0) << "its windows go with the file";
+  for (Integer i = 0; i < Screen->GetFormCount(); ++i) EXPECT_EQ(As<TEditWindow>(Screen->GetForm(i)), nullptr);
 }
 
 // Open... cancelled opens nothing.

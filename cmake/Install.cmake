@@ -24,6 +24,7 @@ install(TARGETS brisk-ide RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/resources/key.wav ${CMAKE_SOURCE_DIR}/resources/enter.wav
               ${CMAKE_SOURCE_DIR}/resources/backspace.wav ${CMAKE_SOURCE_DIR}/resources/Sample.pas
               ${CMAKE_SOURCE_DIR}/resources/demo.script ${CMAKE_SOURCE_DIR}/resources/configure.script
+              ${CMAKE_SOURCE_DIR}/resources/panel.script
         DESTINATION ${CMAKE_INSTALL_DATADIR}/briskpack/resources)
 
 install(EXPORT BriskPackTargets NAMESPACE BriskPack:: DESTINATION ${BRISK_INSTALL_CMAKEDIR})

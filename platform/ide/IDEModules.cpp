@@ -298,13 +298,17 @@ TEditWindow* TIDEProject::NewEditWindow() {
   TEditWindowLayout layout;
   layout.Caption = ExtractFileName(FShown->GetFileName());
   TEditWindow* view = CreateEditWindow(Application, layout);
-  // Beside the rightmost editor window while the screen has room, else at the screen's right
-  // edge: the newest in front, the others still showing their left parts.
+  // Beside the rightmost editor window, narrowed to the room the screen has there; with less
+  // than half a window's room, at the screen's right edge over the others' right parts.
   Integer left = FEditWindow->GetLeft() + FEditWindow->GetWidth();
   for (const TView& v : FViews) left = std::max(left, v.Window->GetLeft() + v.Window->GetWidth());
-  const Integer screenWidth = Screen ? Screen->GetWidth() : left + view->GetWidth();
-  view->SetBounds(std::max<Integer>(0, std::min(left, screenWidth - view->GetWidth())), FEditWindow->GetTop(),
-                  view->GetWidth(), view->GetHeight());
+  Integer width = view->GetWidth();
+  const Integer screenWidth = Screen ? Screen->GetWidth() : left + width;
+  if (screenWidth - left >= width / 2)
+    width = std::min(width, screenWidth - left);
+  else
+    left = std::max<Integer>(0, screenWidth - width);
+  view->SetBounds(left, FEditWindow->GetTop(), width, view->GetHeight());
   if (TXTabControl* tabs = view->GetTabControl()) {
     tabs->InsertTab(0, layout.Caption);
     tabs->SetTabIndex(0);

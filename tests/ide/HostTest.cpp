@@ -18,8 +18,11 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "platform/vellumkit/WaveClip.h"
+#include "support/Pixels.h"
 
 namespace fs = std::filesystem;
 
@@ -431,4 +434,48 @@ TEST_F(HostTest, AScriptRunsToItsEndOrStopsAtTheLineThatFailed) {
   EXPECT_NE(both.Output.find("cannot be used with --type"), std::string::npos) << both.Output;
   const TRun help = RunHost("--help");
   EXPECT_NE(help.Output.find("drag X1 Y1 X2 Y2"), std::string::npos) << help.Output;
+}
+
+// The shipped panel script, run as its first lines say, moves the sample's panel step by step;
+// each screenshot shows it where the step left it. The title bar is drawn in the active
+// caption colour, the splitter in the face colour, the list and the editor in the window colour.
+TEST_F(HostTest, ThePanelScriptMovesTheSamplesPanelWhereEachStepSays) {
+  const TRun run = RunHost("--package '" KEYSTROKES_PACKAGE "' --script '" BRISK_SOURCE_DIR "/resources/panel.script' --no-audio-out"
+                           " --profile '" + (Dir / "p").string() + "'",
+                           "cd '" + Dir.string() + "' && SDL_AUDIODRIVER=dummy");
+  ASSERT_EQ(run.ExitCode, 0) << run.Output;
+  EXPECT_NE(run.Output.find("panel.script ran to its end"), std::string::npos) << run.Output;
+  EXPECT_NE(run.Output.find("2 package(s) loaded"), std::string::npos) << run.Output;
+
+  constexpr uint32_t kTitle = 0x0A246A, kFace = 0xD4D0C8, kWindow = 0xFFFFFF;
+  // Points: the left side of the first editor window (52,350), its top (300,186), the left
+  // side of the second window (692,300), its bottom (900,520). In the second window's column
+  // at 900 the moved panel's splitter, a band of face colour, stands at rows 346 to 352 and,
+  // dragged 100 pixels up, about 100 rows higher.
+  struct {
+    const char* Shot;
+    std::vector<std::tuple<int, int, uint32_t>> Points;
+    int SplitterFrom, SplitterTo;  // rows at x 900 where the splitter must be; 0 for none
+  } rows[] = {
+      {"panel-docked.png", {{52, 350, kTitle}, {300, 186, kWindow}}, 0, 0},
+      {"panel-top.png", {{52, 350, kWindow}, {300, 186, kTitle}}, 0, 0},
+      {"panel-second-window.png", {{300, 186, kTitle}, {692, 300, kTitle}, {900, 520, kWindow}}, 0, 0},
+      {"panel-moved.png", {{300, 186, kWindow}, {692, 300, kTitle}, {900, 520, kTitle}}, 346, 352},
+      {"panel-minimized.png", {{900, 520, kTitle}, {900, 350, kWindow}, {900, 505, kWindow}}, 0, 0},
+      {"panel-restored.png", {{900, 520, kTitle}, {900, 250, kWindow}}, 346, 352},
+      {"panel-sized.png", {{900, 520, kTitle}, {900, 350, kWindow}}, 240, 256},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Shot);
+    TPixels shot;
+    ASSERT_TRUE(LoadPng((Dir / row.Shot).string(), shot));
+    for (const auto& [x, y, rgb] : row.Points) EXPECT_EQ(shot.At(x, y), rgb) << x << "," << y;
+    if (!row.SplitterFrom) continue;
+    // The face band between the editor above and the list below.
+    int band = 0;
+    for (int y = row.SplitterFrom; y <= row.SplitterTo; ++y) band += shot.At(900, y) == kFace;
+    EXPECT_GE(band, 2) << "no splitter at rows " << row.SplitterFrom << " to " << row.SplitterTo;
+    EXPECT_EQ(shot.At(900, row.SplitterFrom - 4), kWindow) << "the editor above the splitter";
+    EXPECT_EQ(shot.At(900, row.SplitterTo + 4), kWindow) << "the list below the splitter";
+  }
 }

@@ -208,9 +208,9 @@ TEST_F(MainWindowTest, NewEditWindowShowsTheCurrentFileBesideTheFirst) {
   EXPECT_EQ(Screen->GetActiveForm(), view);
   EXPECT_EQ(view->GetEditControl()->GetBuffer(), m->GetBuffer());
   EXPECT_EQ(view->GetEditControl()->GetCaretY(), 2) << "it opens where the file's cursor is";
-  // Both can be seen: the new one starts right of the first one's left half, on the screen.
-  EXPECT_GE(view->GetLeft(), Editor()->GetLeft() + Editor()->GetWidth() / 2);
-  EXPECT_LE(view->GetLeft() + view->GetWidth(), Screen->GetWidth());
+  // Both can be seen: the new one beside the first, narrowed to the screen's room.
+  EXPECT_EQ(view->GetLeft(), Editor()->GetLeft() + Editor()->GetWidth());
+  EXPECT_EQ(view->GetLeft() + view->GetWidth(), Screen->GetWidth());
   EXPECT_EQ(view->GetTop(), Editor()->GetTop());
 
   // Sent, not posted: the pump would paint it before the check.
@@ -231,7 +231,9 @@ TEST_F(MainWindowTest, NewEditWindowShowsTheCurrentFileBesideTheFirst) {
   ChooseByKeys('V', 'E');
   ChooseByKeys('V', 'E');
   ASSERT_EQ(Project()->GetViewCount(), 2);
-  EXPECT_LE(Project()->GetView(1)->GetLeft() + Project()->GetView(1)->GetWidth(), Screen->GetWidth());
+  EXPECT_EQ(Project()->GetView(1)->GetLeft() + Project()->GetView(1)->GetWidth(), Screen->GetWidth())
+      << "without room beside, at the screen's edge";
+  EXPECT_EQ(Project()->GetView(1)->GetWidth(), Editor()->GetWidth());
   Project()->CloseFile("A.pas");
   EXPECT_EQ(Project()->GetViewCount(), 0) << "its windows go with the file";
   for (Integer i = 0; i < Screen->GetFormCount(); ++i) EXPECT_EQ(As<TEditWindow>(Screen->GetForm(i)), nullptr);

@@ -2,7 +2,6 @@
 // arrives in the editor exactly as the headless typist puts it there and the display shows
 // it, each key release is heard once, a click reaches the window under the pointer, and a
 // signal ends it cleanly.
-#include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -20,6 +19,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/Pixels.h"
 
 namespace fs = std::filesystem;
 
@@ -69,29 +70,6 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::seconds limit)
 
 bool OnPath(const char* program) {
   return RunToEnd({"sh", "-c", std::string("command -v ") + program}, {}, "/dev/null") == 0;
-}
-
-struct TPixels {
-  int Width = 0, Height = 0;
-  std::vector<uint32_t> Rgb;
-  uint32_t At(int x, int y) const { return Rgb[static_cast<size_t>(y) * Width + x]; }
-};
-
-bool LoadPng(const fs::path& p, TPixels& out) {
-  SDL_Surface* loaded = IMG_Load(p.c_str());
-  if (!loaded) return false;
-  SDL_Surface* s = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
-  SDL_FreeSurface(loaded);
-  if (!s) return false;
-  out.Width = s->w;
-  out.Height = s->h;
-  out.Rgb.resize(static_cast<size_t>(s->w) * s->h);
-  for (int y = 0; y < s->h; ++y)
-    for (int x = 0; x < s->w; ++x)
-      out.Rgb[static_cast<size_t>(y) * s->w + x] =
-          reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch)[x] & 0xFFFFFF;
-  SDL_FreeSurface(s);
-  return true;
 }
 
 // What the X server shows, from xwd's dump of the root window (32-bit ZPixmap, either byte

@@ -206,16 +206,37 @@ TEST_F(WindowSessionTest, TypedTextArrivesAndIsHeardAndAClickReachesTheWindowUnd
   ASSERT_EQ(shown.Height, typed.Height);
   EXPECT_EQ(differing(shown, typed), 0) << "the display does not show what the IDE drew";
 
-  // A press and release of the real pointer on the main window's menu bar activates it: the
+  // A press and release of the real pointer on the main window's menu bar, right of its menus,
+  // activates it: the
   // captions' left ends trade the active and the inactive colour.
   const uint32_t mainCaption = typed.At(5, 5), editorCaption = typed.At(44, 134);
   ASSERT_NE(mainCaption, editorCaption);
-  ASSERT_EQ(X({"mousemove", "85", "33", "click", "1"}), 0);
+  ASSERT_EQ(X({"mousemove", "600", "33", "click", "1"}), 0);
   TPixels clicked;
   ASSERT_TRUE(ScreenshotUntil([&](const std::string&) { return LoadPng(shot, clicked) && clicked.At(5, 5) != mainCaption; }))
       << ReadAll(Dir / "host.txt");
   EXPECT_EQ(clicked.At(5, 5), editorCaption);
   EXPECT_EQ(clicked.At(44, 134), mainCaption);
+
+  // Tools | "QV Brisk .." with the real pointer: the bar's Tools opens its drop-down, its first
+  // item the configuration dialog, which covers the desktop right of the editor window with
+  // its face; Escape closes it and the desktop is back.
+  const uint32_t desktop = clicked.At(900, 340);
+  ASSERT_EQ(clicked.At(250, 110), desktop);
+  ASSERT_EQ(X({"mousemove", "188", "33", "click", "1"}), 0);
+  TPixels dropped;
+  ASSERT_TRUE(ScreenshotUntil([&](const std::string&) { return LoadPng(shot, dropped) && dropped.At(250, 110) != desktop; }))
+      << "Tools opened no drop-down (its bottom reaches below the main window, over the desktop)";
+  ASSERT_EQ(X({"mousemove", "214", "54", "click", "1"}), 0);
+  TPixels dialog;
+  ASSERT_TRUE(ScreenshotUntil([&](const std::string&) { return LoadPng(shot, dialog) && dialog.At(900, 340) != desktop; }))
+      << "the configuration dialog did not open";
+  EXPECT_EQ(dialog.At(900, 340), 0xD4D0C8u) << "its client area";
+  EXPECT_EQ(dialog.At(446, 190), editorCaption) << "its caption's left end in the active colour, over the editor";
+  ASSERT_EQ(X({"key", "Escape"}), 0);
+  TPixels closed;
+  ASSERT_TRUE(ScreenshotUntil([&](const std::string&) { return LoadPng(shot, closed) && closed.At(900, 340) == desktop; }))
+      << "Escape did not close the dialog";
 
   // A signal ends the session as closing does: the summary, the WAV, the profile removed.
   kill(Host, SIGTERM);
@@ -224,14 +245,53 @@ TEST_F(WindowSessionTest, TypedTextArrivesAndIsHeardAndAClickReachesTheWindowUnd
   Host = 0;
   const std::string out = ReadAll(Dir / "host.txt");
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << out;
-  EXPECT_NE(out.find("key releases in the window: 20\n"), std::string::npos) << out;
-  // Each release of a key that sounds is heard once: Shift makes no sound.
+  EXPECT_NE(out.find("key releases in the window: 21\n"), std::string::npos) << out;
+  // Each release of a key that sounds in the editor is heard once: Shift makes no sound, and
+  // Escape went to the dialog.
   EXPECT_NE(out.find("sounds played: 15 key, 1 enter, 0 backspace\n"), std::string::npos) << out;
   EXPECT_NE(out.find("key release to first mixed sample, on the device's thread"), std::string::npos) << out;
   EXPECT_NE(out.find("CPU while the window was open"), std::string::npos) << out;
   EXPECT_NE(out.find("(temporary, removed)"), std::string::npos) << out;
   EXPECT_GT(fs::file_size(wav), 44u + 48000u * 4u) << "the session's sound is in the WAV";
   std::printf("%s", out.c_str());
+}
+
+// The sample's panel dragged by its title bar with the real pointer, from the left side of its
+// editor window to the top: pressed, moved in steps, released, as a hand does it.
+TEST_F(WindowSessionTest, TheSamplesPanelDraggedByItsTitleBarDocksAtTheTop) {
+  const fs::path shot = Dir / "shot.png";
+  Host = Start({BRISK_IDE_EXE, "--window", "--no-audio-out", "--package", KEYSTROKES_PACKAGE, "--screenshot", shot.string()},
+               {DisplayEnv, "SDL_AUDIODRIVER=dummy"}, Dir / "host.txt");
+  ASSERT_TRUE(WaitFor([&] { return ReadAll(Dir / "host.txt").find("in a window") != std::string::npos; },
+                      std::chrono::seconds(90)))
+      << ReadAll(Dir / "host.txt");
+  // The title bar runs down the panel's left edge (x 45 to 60); at the top of the editor window,
+  // below its tabs (y 178 to 193), is the editor's text.
+  constexpr uint32_t kTitle = 0x0A246A, kWindow = 0xFFFFFF;
+  TPixels before;
+  ASSERT_TRUE(ScreenshotUntil([&](const std::string&) { return LoadPng(shot, before) && before.At(52, 350) == kTitle; }))
+      << "the sample docked no panel on the left";
+  EXPECT_EQ(before.At(300, 186), kWindow);
+
+  ASSERT_EQ(X({"mousemove", "52", "350", "mousedown", "1"}), 0);
+  for (const char* to : {"60 340", "120 300", "200 260", "300 220", "360 200"}) {
+    const std::string point = to;
+    ASSERT_EQ(X({"mousemove", point.substr(0, point.find(' ')), point.substr(point.find(' ') + 1)}), 0);
+  }
+  ASSERT_EQ(X({"mouseup", "1"}), 0);
+  TPixels after;
+  ASSERT_TRUE(ScreenshotUntil([&](const std::string&) { return LoadPng(shot, after) && after.At(300, 186) == kTitle; }))
+      << "the panel did not dock at the top";
+  EXPECT_EQ(after.At(52, 350), kWindow) << "the left side is the editor's again";
+  // The outline drawn during the drag is gone: the desktop beside the window is as it was.
+  for (const auto& [x, y] : {std::pair{800, 300}, std::pair{700, 200}}) EXPECT_EQ(after.At(x, y), before.At(x, y)) << x << "," << y;
+
+  kill(Host, SIGTERM);
+  int status = 0;
+  ASSERT_TRUE(WaitFor([&] { return waitpid(Host, &status, WNOHANG) == Host; }, std::chrono::seconds(60)));
+  Host = 0;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << ReadAll(Dir / "host.txt");
+  EXPECT_NE(ReadAll(Dir / "host.txt").find("2 package(s) loaded"), std::string::npos) << ReadAll(Dir / "host.txt");
 }
 
 }  // namespace

@@ -298,17 +298,7 @@ TEditWindow* TIDEProject::NewEditWindow() {
   TEditWindowLayout layout;
   layout.Caption = ExtractFileName(FShown->GetFileName());
   TEditWindow* view = CreateEditWindow(Application, layout);
-  // Beside the rightmost editor window, narrowed to the room the screen has there; with less
-  // than half a window's room, at the screen's right edge over the others' right parts.
-  Integer left = FEditWindow->GetLeft() + FEditWindow->GetWidth();
-  for (const TView& v : FViews) left = std::max(left, v.Window->GetLeft() + v.Window->GetWidth());
-  Integer width = view->GetWidth();
-  const Integer screenWidth = Screen ? Screen->GetWidth() : left + width;
-  if (screenWidth - left >= width / 2)
-    width = std::min(width, screenWidth - left);
-  else
-    left = std::max<Integer>(0, screenWidth - width);
-  view->SetBounds(left, FEditWindow->GetTop(), width, view->GetHeight());
+  PlaceView(view);
   if (TXTabControl* tabs = view->GetTabControl()) {
     tabs->InsertTab(0, layout.Caption);
     tabs->SetTabIndex(0);
@@ -322,6 +312,30 @@ TEditWindow* TIDEProject::NewEditWindow() {
   FViews.push_back({view, FShown});
   BringToFront(view);
   return view;
+}
+
+// Beside the rightmost shown editor window, narrowed to the room the screen has there; with
+// less than half a window's room, one caption lower over it, so every caption stays in sight.
+void TIDEProject::PlaceView(TEditWindow* View) const {
+  TEditWindow* rightmost = FEditWindow->GetVisible() ? FEditWindow : nullptr;
+  auto right = [](const TEditWindow* w) { return w->GetLeft() + w->GetWidth(); };
+  for (const TView& v : FViews)
+    if (v.Window->GetVisible() && (!rightmost || right(v.Window) >= right(rightmost))) rightmost = v.Window;
+  if (!rightmost) {
+    View->SetBounds(FEditWindow->GetLeft(), FEditWindow->GetTop(), View->GetWidth(), View->GetHeight());
+    return;
+  }
+  Integer left = right(rightmost), top = rightmost->GetTop();
+  Integer width = View->GetWidth();
+  const Integer screenWidth = Screen ? Screen->GetWidth() : left + width;
+  const Integer screenHeight = Screen ? Screen->GetHeight() : top + View->GetHeight();
+  if (screenWidth - left >= width / 2) {
+    width = std::min(width, screenWidth - left);
+  } else {
+    left = std::max<Integer>(0, std::min(rightmost->GetLeft() + kCascade, screenWidth - width));
+    top = std::max<Integer>(0, std::min(top + kCascade, screenHeight - View->GetHeight()));
+  }
+  View->SetBounds(left, top, width, View->GetHeight());
 }
 
 TEditWindow* TIDEProject::GetView(Integer Index) const {

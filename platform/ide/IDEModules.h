@@ -133,6 +133,8 @@ class TIDEProject : public TComponent {
   void TabChange(TObject* Sender);
   void ModuleClosing(TIDEModule* Module);
   void ViewClose(TObject* Sender, TCloseAction& Action);
+  void PlaceView(TEditWindow* View) const;
+  static constexpr Integer kCascade = 24;  // a caption's height and a frame
   struct TView {
     TEditWindow* Window;
     TIDEModule* Module;

@@ -234,6 +234,7 @@ TEST_F(MainWindowTest, NewEditWindowShowsTheCurrentFileBesideTheFirst) {
   EXPECT_EQ(Project()->GetView(1)->GetLeft() + Project()->GetView(1)->GetWidth(), Screen->GetWidth())
       << "without room beside, at the screen's edge";
   EXPECT_EQ(Project()->GetView(1)->GetWidth(), Editor()->GetWidth());
+  EXPECT_EQ(Project()->GetView(1)->GetTop(), Project()->GetView(0)->GetTop() + 24) << "the other's caption in sight";
   Project()->CloseFile("A.pas");
   EXPECT_EQ(Project()->GetViewCount(), 0) << "its windows go with the file";
   for (Integer i = 0; i < Screen->GetFormCount(); ++i) EXPECT_EQ(As<TEditWindow>(Screen->GetForm(i)), nullptr);

@@ -18,6 +18,8 @@
 #include "WindowHost.h"
 #include "platform/ide/AppBuilder.h"
 #include "platform/ide/PackageLoader.h"
+#include "platform/vcl/MessageForm.h"
+#include "platform/vcl/OpenDialogForm.h"
 #include "platform/vcl/Registry.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/WinMenu.h"
@@ -242,6 +244,9 @@ int Run(THostOptions options) {
       return 1;
     }
     screen.Present();
+    // Message boxes and file dialogs are forms on the screen, answered by the person.
+    SetMessageBoxAnswerer(ShowMessageForm);
+    SetOpenDialogAnswerer(ShowOpenDialogForm);
     // A dialog is the person's to answer: while it waits, the window goes on showing and
     // taking input; a signal cancels it.
     SetModalHandler([&](TCustomForm& form) {
@@ -412,6 +417,7 @@ int Run(THostOptions options) {
   DoneApplication();
   loader->Free();
   SetMessageBoxAnswerer(nullptr);
+  SetOpenDialogAnswerer(nullptr);
   SetModalHandler(nullptr);
   SetInputWaiter(nullptr);
   return gStopSignal ? 128 + gStopSignal : rc;

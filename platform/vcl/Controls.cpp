@@ -865,6 +865,13 @@ void TWinControl::Dispatch(TMessage& Message) {
         Message.Result = 1;
         return;
       }
+      // A letter typed on a button, or with Alt anywhere, presses the control whose caption
+      // has it as its accelerator.
+      if (Message.Msg == CN_SYSCHAR || (Message.Msg == CN_CHAR && (Perform(WM_GETDLGCODE, 0, 0) & DLGC_BUTTON))) {
+        TCustomForm* form = GetParentForm(this);
+        if (form && form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0) Message.Result = 1;
+        return;
+      }
       if (Message.Msg == CN_KEYDOWN) {
         TCustomForm* form = GetParentForm(this);
         WORD key = static_cast<WORD>(Message.WParam);

@@ -135,6 +135,7 @@ bool TOpenDialog::Execute() {
     request.Refusal = CheckAnswer(name);
     if (request.Refusal.empty()) {
       FFileName = name;
+      FFilterIndex = request.FilterIndex;
       return true;
     }
     request.FileName = name;

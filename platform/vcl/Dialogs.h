@@ -35,7 +35,9 @@ DECLARE_ENUM_INFO(TOpenOption)
 using TOpenOptions = TSet<TOpenOption, 32>;
 
 // What an open dialog asks. The answerer plays the user: it reads the request, may put the
-// chosen name in FileName, and returns true for Open or false for Cancel.
+// chosen name in FileName (and the chosen type in FilterIndex, the folder it last showed in
+// InitialDir, which a refused answer's next request keeps), and returns true for Open or
+// false for Cancel.
 struct TOpenDialogRequest {
   String Title;
   String FileName;  // the dialog's initial name; the answerer replaces it with its choice
@@ -85,7 +87,8 @@ class TOpenDialog : public TCommonDialog {
   TOpenOptions GetOptions() const { return FOptions; }
   void SetOptions(TOpenOptions v) { FOptions = v; }
 
-  // Shows the dialog; true when a file was chosen, which FileName then holds. As the real
+  // Shows the dialog; true when a file was chosen, which FileName then holds (and FilterIndex
+  // the type the user had chosen). As the real
   // dialog does, a chosen name without extension gets DefaultExt, and with ofPathMustExist
   // or ofFileMustExist a name whose folder or file is missing is refused and the user asked
   // again; after three refusals the dialog counts as cancelled. An empty name cancels.

@@ -437,6 +437,9 @@ bool BroadcastDialogKey(TWinControl& parent, const TMessage& Message) {
 
 void TCustomForm::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case CM_DIALOGCHAR:
+      Message.Result = BroadcastDialogKey(*this, Message) ? 1 : 0;
+      return;
     case CM_DIALOGKEY:
       // Tab and Shift+Tab move the focus along the tab order. Enter and Escape reach the
       // default and cancel buttons, which answer 1 when they click; the answer tells the

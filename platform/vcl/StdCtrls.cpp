@@ -2,6 +2,7 @@
 #include "StdCtrls.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "Filer.h"
@@ -480,9 +481,31 @@ void TButton::PaintWindow(HDC dc) {
   canvas->Free();
 }
 
+bool IsAccel(Word Key, const String& Caption) {
+  for (size_t i = 0; i + 1 < Caption.size(); ++i) {
+    if (Caption[i] != '&') continue;
+    if (Caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return std::toupper(static_cast<unsigned char>(Caption[i + 1])) == std::toupper(Key & 0xFF);
+  }
+  return false;
+}
+
 void TButton::Dispatch(TMessage& Message) {
   FocusOnPress(*this, Message);
   switch (Message.Msg) {
+    case WM_GETDLGCODE:
+      Message.Result = DLGC_BUTTON | (IsActiveDefault() ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+      return;
+    case CM_DIALOGCHAR:
+      if (IsAccel(static_cast<Word>(Message.WParam), FText) && CanFocus()) {
+        Click();
+        Message.Result = 1;
+        return;
+      }
+      break;
     case CM_DIALOGKEY: {
       WORD key = static_cast<WORD>(Message.WParam);
       if (((key == VK_RETURN && IsActiveDefault()) || (key == VK_ESCAPE && FCancel)) &&
@@ -573,6 +596,18 @@ void TCheckBox::PaintWindow(HDC dc) {
 void TCheckBox::Dispatch(TMessage& Message) {
   FocusOnPress(*this, Message);
   switch (Message.Msg) {
+    case WM_GETDLGCODE:
+      Message.Result = DLGC_BUTTON;
+      return;
+    case CM_DIALOGCHAR:
+      // Its accelerator takes the focus to the box and toggles it.
+      if (IsAccel(static_cast<Word>(Message.WParam), FText) && CanFocus()) {
+        SetFocus();
+        if (Focused()) Toggle();
+        Message.Result = 1;
+        return;
+      }
+      break;
     case WM_LBUTTONUP: {
       // A release inside after a press on it toggles; the click comes from the toggle.
       const bool captured = GetMouseCapture();

@@ -97,7 +97,7 @@ class TEdit : public TWinControl {
 // A push button. Click sets the parent form's ModalResult to the button's, even when that is
 // mrNone, and then fires OnClick. Through the form's dialog keys, Escape clicks a Cancel
 // button and Enter the active default: the focused button, or the Default button while the
-// focus is on something that is not a button.
+// focus is on something that is not a button; its accelerator clicks it too.
 class TButton : public TWinControl {
   DECLARE_CLASS(TButton, TWinControl)
  public:
@@ -161,6 +161,9 @@ class TCheckBox : public TWinControl {
   bool FAllowGrayed = false;
   TAlignment FAlignment = taRightJustify;
 };
+
+// Whether Key is the accelerator that a '&' marks in Caption (letters without regard to case).
+bool IsAccel(Word Key, const String& Caption);
 
 // Caption drawing shared by the buttons: centred text, embossed when disabled.
 void DrawCaption(TCanvas* Canvas, const String& Caption, TRect Rect, UINT Flags, bool Enabled);

@@ -72,6 +72,7 @@ constexpr uint32_t WM_NCLBUTTONDBLCLK = 0x00A3;
 constexpr uint32_t WM_NCRBUTTONDOWN = 0x00A4;
 constexpr uint32_t WM_NCRBUTTONUP = 0x00A5;
 constexpr uint32_t WM_NCRBUTTONDBLCLK = 0x00A6;
+constexpr uint32_t WM_GETDLGCODE = 0x0087;
 constexpr uint32_t WM_NCMBUTTONDOWN = 0x00A7;
 constexpr uint32_t WM_NCMBUTTONUP = 0x00A8;
 constexpr uint32_t WM_KEYFIRST = 0x0100;
@@ -85,6 +86,9 @@ constexpr uint32_t WM_SYSCHAR = 0x0106;
 constexpr uint32_t WM_SYSDEADCHAR = 0x0107;
 constexpr uint32_t WM_KEYLAST = 0x0108;
 constexpr uint32_t WM_COMMAND = 0x0111;
+// What a control answers to WM_GETDLGCODE: the keys it takes itself, and what kind it is.
+constexpr uint32_t DLGC_WANTARROWS = 0x1, DLGC_WANTTAB = 0x2, DLGC_WANTALLKEYS = 0x4, DLGC_HASSETSEL = 0x8;
+constexpr uint32_t DLGC_DEFPUSHBUTTON = 0x10, DLGC_UNDEFPUSHBUTTON = 0x20, DLGC_WANTCHARS = 0x80, DLGC_BUTTON = 0x2000;
 constexpr uint32_t WM_SYSCOMMAND = 0x0112;
 constexpr uint32_t WM_TIMER = 0x0113;
 constexpr uint32_t WM_INITMENU = 0x0116;

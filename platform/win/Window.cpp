@@ -146,8 +146,7 @@ void RemoveQueuedAt(size_t i) {
 
 // A destroyed window's queued messages go with it. A WM_QUIT posted to it is not lost: the
 // first one becomes the thread's quit message (window 0, its exit code kept) unless a quit
-// is pending already; nor is what its keystrokes did to the key state (an Alt released while
-// the dialog under it closed is up).
+// is pending already.
 void Purge(HWND h) {
   TWindowManager& wm = WM();
   for (size_t i = 0; i < wm.Count;) {
@@ -160,7 +159,6 @@ void Purge(HWND h) {
       wm.QuitPosted = true;
       wm.QuitCode = static_cast<int>(m.wParam);
     }
-    if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) KeyMessageRetrieved(m);
     RemoveQueuedAt(i);
   }
   if (wm.Focus == h) wm.Focus = 0;

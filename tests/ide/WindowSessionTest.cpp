@@ -256,6 +256,40 @@ TEST_F(WindowSessionTest, TypedTextArrivesAndIsHeardAndAClickReachesTheWindowUnd
   std::printf("%s", out.c_str());
 }
 
+// File | Open... with the real pointer shows the file-open dialog on the screen, centred, with
+// the folder's list; a person closes it with Escape.
+TEST_F(WindowSessionTest, FileOpenShowsTheOpenDialogOnTheScreenAndEscapeClosesIt) {
+  const fs::path shot = Dir / "shot.png";
+  Host = Start({BRISK_IDE_EXE, "--window", "--no-audio-out", "--screenshot", shot.string()},
+               {DisplayEnv, "SDL_AUDIODRIVER=dummy"}, Dir / "host.txt");
+  ASSERT_TRUE(WaitFor([&] { return ReadAll(Dir / "host.txt").find("in a window") != std::string::npos; },
+                      std::chrono::seconds(90)))
+      << ReadAll(Dir / "host.txt");
+  // Right of the editor window, where the dialog's list will be, is the desktop.
+  TPixels before;
+  ASSERT_TRUE(ScreenshotUntil([&](const std::string&) { return LoadPng(shot, before); })) << ReadAll(Dir / "host.txt");
+  const uint32_t desktop = before.At(1200, 1000);
+  ASSERT_EQ(before.At(760, 500), desktop);
+
+  ASSERT_EQ(X({"mousemove", "18", "33", "click", "1"}), 0);
+  ASSERT_EQ(X({"mousemove", "40", "54", "click", "1"}), 0);
+  TPixels open;
+  ASSERT_TRUE(ScreenshotUntil([&](const std::string&) { return LoadPng(shot, open) && open.At(760, 500) != desktop; }))
+      << "File | Open... showed no dialog";
+  EXPECT_EQ(open.At(760, 500), 0xFFFFFFu) << "the dialog's list";
+  ASSERT_EQ(X({"key", "Escape"}), 0);
+  TPixels closed;
+  ASSERT_TRUE(ScreenshotUntil([&](const std::string&) { return LoadPng(shot, closed) && closed.At(760, 500) == desktop; }))
+      << "Escape did not close the dialog";
+
+  kill(Host, SIGTERM);
+  int status = 0;
+  ASSERT_TRUE(WaitFor([&] { return waitpid(Host, &status, WNOHANG) == Host; }, std::chrono::seconds(60)));
+  Host = 0;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << ReadAll(Dir / "host.txt");
+  EXPECT_EQ(ReadAll(Dir / "host.txt").find("[open dialog]"), std::string::npos) << "answered on the console, not the screen";
+}
+
 // The sample's panel dragged by its title bar with the real pointer, from the left side of its
 // editor window to the top: pressed, moved in steps, released, as a hand does it.
 TEST_F(WindowSessionTest, TheSamplesPanelDraggedByItsTitleBarDocksAtTheTop) {

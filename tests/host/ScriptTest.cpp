@@ -11,6 +11,7 @@
 #include "host/ScriptRunner.h"
 #include "platform/ide/AppBuilder.h"
 #include "platform/vcl/ExtCtrls.h"
+#include "platform/vcl/MessageForm.h"
 #include "platform/vcl/StdCtrls.h"
 
 namespace fs = std::filesystem;
@@ -268,6 +269,19 @@ TEST_F(ScriptRunTest, StepsAfterOneThatOpensAModalDialogRunInsideItsLoop) {
     EXPECT_GE(Runner->GetNow(), Tools->ClosedAt[0] + 1000);
   }
   EXPECT_EQ(Tools->Clicks, static_cast<int>(std::size(rows)));
+}
+
+// With a person's answerer, a message box is a form on the screen, and a script answers it as
+// it answers any modal form; the steps after it run once it has closed.
+TEST_F(ScriptRunTest, AMessageBoxOnTheScreenIsAnsweredLikeAnyModalForm) {
+  const TMessageBoxAnswerer saved = SetMessageBoxAnswerer(ShowMessageForm);
+  for (const char* answer : {"answer button OK", "press Enter", "press Escape"}) {
+    SCOPED_TRACE(answer);
+    const int clicks = Tools->Clicks;
+    EXPECT_EQ(Run(std::string("menu Help > About...\n") + answer + "\nmenu Tools > Count\n"), "");
+    EXPECT_EQ(Tools->Clicks, clicks + 1) << "the step after the box ran";
+  }
+  SetMessageBoxAnswerer(saved);
 }
 
 TEST_F(ScriptRunTest, AFailingStepNamesItsLineAndEndsTheDialogsItRanIn) {

@@ -5,6 +5,7 @@
 
 #include "DeviceContext.h"
 #include "FontFace.h"
+#include "HandleSlots.h"
 
 namespace {
 
@@ -36,14 +37,7 @@ HGDIOBJ MakeHandle(uint32_t index, uint32_t generation, DWORD type) {
 
 HGDIOBJ AddGdiObject(std::unique_ptr<TGdiObject> obj) {
   TTable& t = Table();
-  uint32_t index;
-  if (!t.Free.empty()) {
-    index = t.Free.back();
-    t.Free.pop_back();
-  } else {
-    index = static_cast<uint32_t>(t.Slots.size());
-    t.Slots.push_back(TSlot{});
-  }
+  const uint32_t index = TakeSlot(t.Slots, t.Free);
   TSlot& s = t.Slots[index];
   if ((s.Generation & 0xFF) == 0) ++s.Generation;
   DWORD type = obj->Type;

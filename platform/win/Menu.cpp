@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "MenuTable.h"
+#include "HandleSlots.h"
 
 namespace {
 
@@ -30,15 +31,8 @@ TMenuTable& Table() {
 
 HMENU NewMenu(bool popup) {
   TMenuTable& t = Table();
-  uint32_t index;
-  if (!t.Free.empty()) {
-    index = t.Free.back();
-    t.Free.pop_back();
-  } else {
-    index = static_cast<uint32_t>(t.Slots.size());
-    if (index > kIndexMask) return 0;
-    t.Slots.push_back(TMenuSlot{});
-  }
+  if (t.Free.empty() && t.Slots.size() > kIndexMask) return 0;  // every index is in use
+  const uint32_t index = TakeSlot(t.Slots, t.Free);
   TMenuSlot& s = t.Slots[index];
   const uint32_t gen = (s.Generation & 0xFFFF) ? (s.Generation & 0xFFFF) : 1;
   s.Menu = std::make_unique<TMenuObject>();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DeviceContext.h"
+#include "HandleSlots.h"
 #include "MenuTable.h"
 #include "Surface.h"
 
@@ -94,14 +95,7 @@ TWindow* LookupOrFail(HWND h) {
 
 HWND AllocateHandle(TWindow* w) {
   TWindowManager& wm = WM();
-  uint32_t index;
-  if (!wm.FreeSlots.empty()) {
-    index = wm.FreeSlots.back();
-    wm.FreeSlots.pop_back();
-  } else {
-    index = static_cast<uint32_t>(wm.Slots.size());
-    wm.Slots.push_back(TSlot{});
-  }
+  const uint32_t index = TakeSlot(wm.Slots, wm.FreeSlots);
   TSlot& s = wm.Slots[index];
   s.Window = w;
   uint32_t gen = s.Generation & ((1u << (32 - kIndexBits)) - 1);
